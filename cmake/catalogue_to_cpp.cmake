@@ -1,0 +1,21 @@
+# Turns a catalogue file into the ProblemCatalogue table.  Lines are
+# "RECORD SOURCE"; blank lines and lines starting with '#' are skipped.
+file(STRINGS ${IN} lines)
+set(body "")
+set(count 0)
+foreach(line IN LISTS lines)
+  string(STRIP "${line}" line)
+  if(line STREQUAL "" OR line MATCHES "^#")
+    continue()
+  endif()
+  string(REGEX REPLACE " .*$" "" record "${line}")
+  if(NOT record MATCHES "^[0-9:;<=>?@A-Z[\\\\\\]^_`a-o]+$")
+    message(FATAL_ERROR "${IN}: record ${count} has characters outside '0'..'o': ${record}")
+  endif()
+  string(REPLACE "\\" "\\\\" record "${record}")
+  string(APPEND body "    \"${record}\",\n")
+  math(EXPR count "${count} + 1")
+endforeach()
+file(WRITE ${OUT}.tmp
+"// Generated from the problem catalogue; do not edit.\n#include \"problems/catalogue.h\"\n\nconst char* const ProblemCatalogue[] = {\n    \"\",\n${body}};\nconst int32 problemCatalogueCount = ${count};\n")
+file(COPY_FILE ${OUT}.tmp ${OUT} ONLY_IF_DIFFERENT)

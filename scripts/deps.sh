@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Vostra needs on Debian 12.
+set -euo pipefail
+pkgs=(build-essential cmake clang libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
+      libsdl2-dev xvfb xauth gnugo unifont python3 time)
+if [ "${VOSTRA_WEB:-0}" = 1 ]; then pkgs+=(emscripten node-acorn nodejs npm chromium); fi
+missing=()
+for p in "${pkgs[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" = 0 ] || SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi
