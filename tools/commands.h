@@ -1,0 +1,5 @@
+// The subcommands of vostra-problems.  Each takes the arguments that follow
+// its name (argv[0] is the subcommand's own name) and returns the exit status.
+#pragma once
+
+int runDecode(int argc, char** argv);
