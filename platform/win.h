@@ -78,6 +78,20 @@ struct PAINTSTRUCT {
     RECT rcPaint;
 };
 
+// Passed with WM_CREATE in lParam; lpCreateParams is CreateWindowExW's last
+// argument.
+struct CREATESTRUCTW {
+    void* lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy, cx, y, x;
+    LONG style;
+    LPCWSTR lpszName;
+    LPCWSTR lpszClass;
+    DWORD dwExStyle;
+};
+
 typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef BOOL (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 

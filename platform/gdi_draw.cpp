@@ -1,0 +1,201 @@
+// Drawing on the framebuffer: rectangles, ellipses, polylines, single pixels.
+// Coordinates are the context's client coordinates; a rectangle's right and
+// bottom edges are excluded; everything is clipped to the context.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/internal.h"
+
+namespace {
+
+// Writes the part of [x0, x1) on row y that no occluder from `index` on covers.
+void spanOutside(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel, size_t index) {
+    for (; index < dc->occluders.size(); ++index) {
+        const RECT& o = dc->occluders[index];
+        if (y < o.top || y >= o.bottom || x1 <= o.left || x0 >= o.right) continue;
+        if (x0 < o.left) spanOutside(dc, y, x0, o.left, pixel, index + 1);
+        if (x1 > o.right) spanOutside(dc, y, o.right, x1, pixel, index + 1);
+        return;
+    }
+    uint32_t* row = framebuffer() + size_t(y) * size_t(screenWidth());
+    std::fill(row + x0, row + x1, pixel);
+}
+
+// Boxes bigger than this are refused: the ellipse arithmetic stays in 64 bits.
+constexpr long kMaxExtent = 1 << 15;
+
+bool sane(long left, long top, long right, long bottom) {
+    return right - left < kMaxExtent && bottom - top < kMaxExtent && left > -kMaxExtent * 4 &&
+           top > -kMaxExtent * 4 && right < kMaxExtent * 4 && bottom < kMaxExtent * 4;
+}
+
+}  // namespace
+
+void fillSpan(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel) {
+    const RECT& c = dc->clip;
+    if (y < c.top || y >= c.bottom) return;
+    if (x0 < c.left) x0 = c.left;
+    if (x1 > c.right) x1 = c.right;
+    if (x0 >= x1) return;
+    spanOutside(dc, y, x0, x1, pixel, 0);
+}
+
+void fillScreenRect(DeviceContext* dc, RECT r, uint32_t pixel) {
+    r = intersectRect(r, dc->clip);
+    for (int y = r.top; y < r.bottom; ++y) spanOutside(dc, y, r.left, r.right, pixel, 0);
+}
+
+int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
+    if (!validDC(hdc) || !rect || !brush || brush->kind != GdiKind::Brush) return 0;
+    if (brush->hollow) return 1;
+    if (!sane(rect->left, rect->top, rect->right, rect->bottom)) return 0;
+    fillScreenRect(hdc, offsetRect(*rect, hdc->originX, hdc->originY), brush->pixel);
+    return 1;
+}
+
+BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
+    if (!validDC(hdc) || !sane(left, top, right, bottom)) return FALSE;
+    if (left > right) std::swap(left, right);
+    if (top > bottom) std::swap(top, bottom);
+    if (left == right || top == bottom) return TRUE;
+    RECT box = offsetRect(RECT{left, top, right, bottom}, hdc->originX, hdc->originY);
+    const GdiObject* pen = hdc->pen;
+    const GdiObject* brush = hdc->brush;
+    if (pen->hollow) {
+        if (!brush->hollow) fillScreenRect(hdc, box, brush->pixel);
+        return TRUE;
+    }
+    if (!brush->hollow)
+        fillScreenRect(hdc, RECT{box.left + 1, box.top + 1, box.right - 1, box.bottom - 1}, brush->pixel);
+    fillScreenRect(hdc, RECT{box.left, box.top, box.right, box.top + 1}, pen->pixel);
+    fillScreenRect(hdc, RECT{box.left, box.bottom - 1, box.right, box.bottom}, pen->pixel);
+    fillScreenRect(hdc, RECT{box.left, box.top, box.left + 1, box.bottom}, pen->pixel);
+    fillScreenRect(hdc, RECT{box.right - 1, box.top, box.right, box.bottom}, pen->pixel);
+    return TRUE;
+}
+
+// The ellipse inscribed in a w x h box holds the pixels whose centres lie in
+// it: with the centre offsets X = 2i + 1 - w and Y = 2j + 1 - h (half pixels),
+// pixel (i, j) is inside when X²h² + Y²w² <= w²h².  Every row of the shape is
+// one span, symmetric about the box's centre, so the shape is symmetric left to
+// right and top to bottom.  The outline is made of the shape's pixels that have
+// a horizontal or vertical neighbour outside it; the rest is the inside.
+namespace {
+
+struct Span {
+    int from, to;  // pixel offsets from the box's left edge; from > to: empty row
+};
+
+Span ellipseRow(long w, long h, long j) {
+    if (j < 0 || j >= h) return {1, 0};
+    const long long Y = 2 * j + 1 - h;
+    const long long limit = (long long)w * w * h * h - Y * Y * w * w;
+    if (limit < 0) return {1, 0};
+    // Largest |X| of the right parity (X ≡ w - 1 mod 2) with X²h² <= limit.
+    long long x = (long long)std::sqrt(double(limit) / double(h * h));
+    while (x > 0 && x * x * h * h > limit) --x;
+    while ((x + 1) * (x + 1) * h * h <= limit) ++x;
+    if ((x & 1) != ((w - 1) & 1)) --x;
+    if (x < 0) return {1, 0};
+    // X = 2i + 1 - w  =>  i = (X + w - 1) / 2
+    const int right = int((x + w - 1) / 2);
+    return {int(w - 1 - right), right};
+}
+
+}  // namespace
+
+BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
+    if (!validDC(hdc) || !sane(left, top, right, bottom)) return FALSE;
+    if (left > right) std::swap(left, right);
+    if (top > bottom) std::swap(top, bottom);
+    const long w = right - left, h = bottom - top;
+    if (w == 0 || h == 0) return TRUE;
+    const int x0 = left + hdc->originX, y0 = top + hdc->originY;
+    const GdiObject* pen = hdc->pen;
+    const GdiObject* brush = hdc->brush;
+    // Only the rows inside the clip rectangle are worked out.
+    const long first = std::max<long>(0, hdc->clip.top - y0);
+    const long last = std::min<long>(h, hdc->clip.bottom - y0);
+    for (long j = first; j < last; ++j) {
+        const Span s = ellipseRow(w, h, j);
+        if (s.from > s.to) continue;
+        const int y = y0 + int(j);
+        if (pen->hollow) {
+            if (!brush->hollow) fillSpan(hdc, y, x0 + s.from, x0 + s.to + 1, brush->pixel);
+            continue;
+        }
+        // Inside: below a pixel of the row above and above one of the row below,
+        // and not at either end of its own row.
+        const Span up = ellipseRow(w, h, j - 1);
+        const Span down = ellipseRow(w, h, j + 1);
+        const int inFrom = std::max({s.from + 1, up.from, down.from});
+        const int inTo = std::min({s.to - 1, up.to, down.to});
+        if (up.from > up.to || down.from > down.to || inFrom > inTo) {
+            fillSpan(hdc, y, x0 + s.from, x0 + s.to + 1, pen->pixel);
+            continue;
+        }
+        fillSpan(hdc, y, x0 + s.from, x0 + inFrom, pen->pixel);
+        if (!brush->hollow) fillSpan(hdc, y, x0 + inFrom, x0 + inTo + 1, brush->pixel);
+        fillSpan(hdc, y, x0 + inTo + 1, x0 + s.to + 1, pen->pixel);
+    }
+    return TRUE;
+}
+
+// Bresenham's line from (x0, y0) towards (x1, y1), the end point left out.
+static void drawSegment(DeviceContext* dc, int x0, int y0, int x1, int y1, uint32_t pixel) {
+    const long dx = std::labs(long(x1) - x0), dy = std::labs(long(y1) - y0);
+    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+    long x = x0, y = y0;
+    if (dx >= dy) {
+        long err = 2 * dy - dx;
+        for (long n = 0; n < dx; ++n) {
+            putPixel(dc, int(x), int(y), pixel);
+            if (err > 0) {
+                y += sy;
+                err -= 2 * dx;
+            }
+            err += 2 * dy;
+            x += sx;
+        }
+    } else {
+        long err = 2 * dx - dy;
+        for (long n = 0; n < dy; ++n) {
+            putPixel(dc, int(x), int(y), pixel);
+            if (err > 0) {
+                x += sx;
+                err -= 2 * dy;
+            }
+            err += 2 * dx;
+            y += sy;
+        }
+    }
+}
+
+BOOL Polyline(HDC hdc, const POINT* points, int count) {
+    if (!validDC(hdc) || !points || count < 2) return FALSE;
+    for (int i = 0; i < count; ++i)
+        if (!sane(points[i].x, points[i].y, points[i].x, points[i].y)) return FALSE;
+    if (hdc->pen->hollow) return TRUE;
+    const uint32_t pixel = hdc->pen->pixel;
+    for (int i = 0; i + 1 < count; ++i) {
+        const RECT c = hdc->clip;
+        int ax = points[i].x + hdc->originX, ay = points[i].y + hdc->originY;
+        int bx = points[i + 1].x + hdc->originX, by = points[i + 1].y + hdc->originY;
+        // A segment wholly beside the clip rectangle draws nothing.
+        if ((ax < c.left && bx < c.left) || (ax >= c.right && bx >= c.right) ||
+            (ay < c.top && by < c.top) || (ay >= c.bottom && by >= c.bottom))
+            continue;
+        drawSegment(hdc, ax, ay, bx, by, pixel);
+    }
+    return TRUE;
+}
+
+COLORREF GetPixel(HDC hdc, int x, int y) {
+    constexpr COLORREF kInvalid = 0xFFFFFFFF;
+    if (!validDC(hdc)) return kInvalid;
+    const long sx = long(x) + hdc->originX, sy = long(y) + hdc->originY;
+    const RECT& c = hdc->clip;
+    if (sx < c.left || sx >= c.right || sy < c.top || sy >= c.bottom) return kInvalid;
+    return colourOfPixel(framebuffer()[size_t(sy) * size_t(screenWidth()) + size_t(sx)]);
+}

@@ -1,0 +1,21 @@
+// The program's command line, shared by the front-ends built into `vostra`.
+#pragma once
+
+#include <string>
+
+struct LaunchOptions {
+    bool headless = false;
+    bool printCatalogue = false;
+    std::string script;  // "-" reads standard input
+    int width = 240;
+    int height = 320;
+    std::string language;  // "en", "zh" or "" (the locale decides)
+    bool realtime = false;
+};
+
+// Parses the arguments; on an error returns false with a message.
+bool parseLaunchOptions(int argc, char** argv, LaunchOptions& options, std::string& error);
+
+// The desktop window's front-end, where SDL2 is available: runs the program
+// and returns its exit status.
+int runDesktop(const LaunchOptions& options);

@@ -1,0 +1,128 @@
+// The program's executable: the headless runner (--headless --script FILE),
+// the catalogue listing (--print-catalogue) and, where it is built in, the
+// desktop window.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+
+#include "game/context.h"
+#include "platform/frontend.h"
+#include "platform/headless/launch.h"
+#include "platform/headless/script_runner.h"
+#include "problems/catalogue.h"
+#include "shell/entry.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vostra [--screen WxH] [--lang en|zh] [--realtime]\n"
+    "       vostra --headless --script FILE|- [--screen WxH] [--lang en|zh] [--realtime]\n"
+    "       vostra --print-catalogue\n";
+
+bool parseSize(const char* text, int& width, int& height) {
+    int w = 0, h = 0;
+    char x = 0, extra = 0;
+    if (std::sscanf(text, "%d%c%d%c", &w, &x, &h, &extra) != 3 || x != 'x') return false;
+    if (w < 64 || h < 128 || w > 4096 || h > 4096) return false;
+    width = w;
+    height = h;
+    return true;
+}
+
+}  // namespace
+
+bool parseLaunchOptions(int argc, char** argv, LaunchOptions& o, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        auto value = [&]() -> const char* {
+            if (i + 1 >= argc) {
+                error = std::string(a) + " needs a value";
+                return nullptr;
+            }
+            return argv[++i];
+        };
+        if (!std::strcmp(a, "--headless")) {
+            o.headless = true;
+        } else if (!std::strcmp(a, "--print-catalogue")) {
+            o.printCatalogue = true;
+        } else if (!std::strcmp(a, "--realtime")) {
+            o.realtime = true;
+        } else if (!std::strcmp(a, "--script")) {
+            const char* v = value();
+            if (!v) return false;
+            o.script = v;
+        } else if (!std::strcmp(a, "--screen")) {
+            const char* v = value();
+            if (!v) return false;
+            if (!parseSize(v, o.width, o.height)) {
+                error = std::string("bad screen size '") + v + "' (WxH, 64x128 to 4096x4096)";
+                return false;
+            }
+        } else if (!std::strcmp(a, "--lang")) {
+            const char* v = value();
+            if (!v) return false;
+            if (std::strcmp(v, "en") && std::strcmp(v, "zh")) {
+                error = std::string("unknown language '") + v + "' (en or zh)";
+                return false;
+            }
+            o.language = v;
+        } else {
+            error = std::string("unknown option '") + a + "'";
+            return false;
+        }
+    }
+    if (o.headless && o.script.empty()) {
+        error = "--headless needs --script FILE";
+        return false;
+    }
+    if (!o.headless && !o.script.empty()) {
+        error = "--script needs --headless";
+        return false;
+    }
+    return true;
+}
+
+static int runHeadless(const LaunchOptions& options) {
+    std::ifstream file;
+    std::istream* in = &std::cin;
+    std::string name = "-";
+    if (options.script != "-") {
+        file.open(options.script);
+        if (!file) {
+            std::fprintf(stderr, "vostra: cannot read %s\n", options.script.c_str());
+            return 2;
+        }
+        in = &file;
+        name = options.script;
+    }
+    // Kept for the life of the process: the platform may still speak to its
+    // front-end while static objects are destroyed at exit.
+    auto* runner = new ScriptRunner(*in, name, options.realtime);
+    setLanguageOption(options.language);
+    platformStart(options.width, options.height, runner);
+    createTheGame();
+    const int result = WinMain(nullptr, nullptr, const_cast<LPWSTR>(L""), SW_SHOW);
+    std::fflush(stdout);
+    return result;
+}
+
+int main(int argc, char** argv) {
+    LaunchOptions options;
+    std::string error;
+    if (!parseLaunchOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "vostra: %s\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+    if (options.printCatalogue) {
+        for (int32 i = 1; i <= problemCatalogueCount; ++i) std::printf("%s\n", ProblemCatalogue[i]);
+        return 0;
+    }
+    if (options.headless) return runHeadless(options);
+#ifdef VOSTRA_HAVE_SDL2
+    return runDesktop(options);
+#else
+    std::fprintf(stderr, "vostra: this build has no desktop window; run it with --headless --script FILE\n");
+    return 1;
+#endif
+}

@@ -1,0 +1,38 @@
+// The headless front-end: feeds a script's lines to the program as input and
+// writes the transcript of observable events on standard output.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+
+#include "platform/frontend.h"
+
+class ScriptRunner : public FrontEnd {
+public:
+    ScriptRunner(std::istream& script, std::string fileName, bool realtime);
+
+    void waitForInput() override;
+    void sleep(DWORD milliseconds) override;
+    DWORD tickCount() override;
+    void transcript(std::string_view line) override;
+
+private:
+    // Runs one script line; true when it gave the program something to do.
+    bool runLine(const std::string& line);
+    [[noreturn]] void fail(const std::string& message);
+    int number(const std::string& word);
+    void endOfScript();
+
+    std::istream& script_;
+    std::string fileName_;
+    bool realtime_;
+    int lineNumber_ = 0;
+    int idleAfterEnd_ = 0;
+    bool ended_ = false;
+    uint64_t virtualClock_ = 0;
+    int64_t realStart_ = 0;
+};
+
+// The board and the solving state of the game, as `dump` prints them.
+std::string dumpGame();
