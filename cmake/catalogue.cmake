@@ -1,6 +1,76 @@
-# The catalogue compiled into the program: problems/catalogue.txt (one record
-# per line, then a space and its source) becomes a C++ table.
-set(VOSTRA_CATALOGUE_TXT ${CMAKE_SOURCE_DIR}/problems/catalogue.txt)
+# The catalogue compiled into the program.  The build compiles the SGF problems
+# (the shipped collection in problems/sgf, or the files and folders named by
+# VOSTRA_PROBLEMS) with `vostra-problems compile` into a catalogue file, one
+# record per line followed by its source, and that file into a C++ table.
+# The catalogue of the shipped collection is also kept, and committed, as
+# problems/catalogue.txt; it is rewritten when the SGF files change.
+set(VOSTRA_SHIPPED_CATALOGUE ${CMAKE_SOURCE_DIR}/problems/catalogue.txt)
+
+if(VOSTRA_PROBLEMS STREQUAL "")
+  # Relative to the source folder, so that the sources written into the
+  # committed catalogue are the same on every machine.
+  set(problem_paths problems/sgf)
+  set(problems_shipped ON)
+else()
+  string(REPLACE " " ";" problem_paths "${VOSTRA_PROBLEMS}")
+  set(problems_shipped OFF)
+endif()
+
+# The SGF files the catalogue depends on; relative paths are taken from the
+# source folder.
+set(problem_args "")
+set(problem_deps "")
+foreach(p IN LISTS problem_paths)
+  if(p STREQUAL "")
+    continue()
+  endif()
+  get_filename_component(abs "${p}" ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
+  if(IS_DIRECTORY "${abs}")
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS "${abs}/*.sgf" "${abs}/*.SGF")
+    list(APPEND problem_deps ${found})
+  elseif(EXISTS "${abs}")
+    list(APPEND problem_deps "${abs}")
+  elseif(NOT problems_shipped)
+    message(FATAL_ERROR "VOSTRA_PROBLEMS: ${p} is neither a file nor a folder")
+  endif()
+  list(APPEND problem_args "${p}")
+endforeach()
+
+get_target_property(problems_emulator vostra-problems CROSSCOMPILING_EMULATOR)
+if(CMAKE_CROSSCOMPILING AND NOT problems_emulator)
+  set(problems_can_run OFF)
+else()
+  set(problems_can_run ON)
+endif()
+
+if(problems_shipped AND (NOT problem_deps OR NOT problems_can_run))
+  # No SGF files to compile, or no way to run the tool on this build: the
+  # committed catalogue is used as it is.
+  set(VOSTRA_CATALOGUE_TXT ${VOSTRA_SHIPPED_CATALOGUE})
+elseif(NOT problems_can_run)
+  message(FATAL_ERROR "VOSTRA_PROBLEMS needs vostra-problems to run on the build machine, "
+                      "which this cross-compiling build cannot do")
+else()
+  set(VOSTRA_CATALOGUE_TXT ${CMAKE_BINARY_DIR}/problems/catalogue.txt)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/problems)
+  set(keep_shipped "")
+  if(problems_shipped)
+    set(keep_shipped COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VOSTRA_CATALOGUE_TXT}
+                             ${VOSTRA_SHIPPED_CATALOGUE})
+  endif()
+  add_custom_command(
+    OUTPUT ${VOSTRA_CATALOGUE_TXT}
+    COMMAND vostra-problems compile -o ${VOSTRA_CATALOGUE_TXT} ${problem_args}
+    ${keep_shipped}
+    DEPENDS vostra-problems ${problem_deps}
+    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+    COMMENT "Compiling the problem collection into the catalogue"
+    VERBATIM)
+endif()
+
+# check and show of vostra-problems default to this catalogue.
+target_compile_definitions(vostra_compiler PRIVATE VOSTRA_CATALOGUE_FILE="${VOSTRA_CATALOGUE_TXT}")
+
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/catalogue_data.cpp
   COMMAND ${CMAKE_COMMAND} -DIN=${VOSTRA_CATALOGUE_TXT} -DOUT=${CMAKE_BINARY_DIR}/catalogue_data.cpp

@@ -3,3 +3,6 @@
 #pragma once
 
 int runDecode(int argc, char** argv);
+int runCompile(int argc, char** argv);
+int runCheck(int argc, char** argv);
+int runShow(int argc, char** argv);

@@ -15,6 +15,9 @@ struct Subcommand {
 
 const Subcommand kSubcommands[] = {
     {"decode", "decode RECORD", runDecode},
+    {"compile", "compile [-o FILE] [--main-line-correct] [--prune] [-q] PATH...", runCompile},
+    {"check", "check [FILE]", runCheck},
+    {"show", "show RECORD | --number N [FILE]", runShow},
 };
 
 void printUsage(FILE* out)

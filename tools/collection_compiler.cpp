@@ -1,0 +1,115 @@
+#include "tools/collection_compiler.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "tools/catalogue_file.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool hasSgfExtension(const fs::path& p)
+{
+    std::string ext = p.extension().string();
+    for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return ext == ".sgf";
+}
+
+// A source must stay on its catalogue line.
+std::string lineSafe(std::string s)
+{
+    for (char& c : s)
+        if (static_cast<unsigned char>(c) < ' ') c = '?';
+    return s;
+}
+
+}  // namespace
+
+std::vector<std::string> collectSgfFiles(const std::vector<std::string>& paths, CollectionResult& result,
+                                         FILE* report)
+{
+    std::vector<std::string> files;
+    for (const std::string& path : paths) {
+        std::error_code ec;
+        fs::file_status st = fs::status(path, ec);
+        if (ec || !fs::exists(st)) {
+            if (report) std::fprintf(report, "%s: cannot read: no such file or folder\n", path.c_str());
+            result.unreadable = true;
+            continue;
+        }
+        if (!fs::is_directory(st)) {
+            files.push_back(fs::path(path).generic_string());
+            continue;
+        }
+        fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec), end;
+        for (; !ec && it != end; it.increment(ec)) {
+            std::error_code fileEc;
+            if (it->is_regular_file(fileEc) && hasSgfExtension(it->path())) files.push_back(it->path().generic_string());
+        }
+        if (ec) {
+            if (report) std::fprintf(report, "%s: cannot read the folder: %s\n", path.c_str(), ec.message().c_str());
+            result.unreadable = true;
+        }
+    }
+    std::sort(files.begin(), files.end());
+    files.erase(std::unique(files.begin(), files.end()), files.end());
+    return files;
+}
+
+void compileSgfText(std::string_view text, const std::string& path, const CompileOptions& options,
+                    CollectionResult& result, FILE* report, bool quiet)
+{
+    ++result.files;
+    std::vector<SgfTree> trees;
+    SgfError parseError;
+    const bool parsed = readSgf(text, trees, parseError);
+    const bool several = trees.size() > 1 || (!parsed && !trees.empty());
+    int32_t compiled = 0, skipped = 0;
+    for (size_t i = 0; i < trees.size(); ++i) {
+        CompiledProblem problem;
+        CompileMessage error;
+        const std::string tree = several ? " (game tree " + std::to_string(i + 1) + ")" : "";
+        if (!compileTree(trees[i], options, problem, error)) {
+            ++skipped;
+            if (report) std::fprintf(report, "%s:%d: skipped%s: %s\n", path.c_str(), error.line, tree.c_str(), error.text.c_str());
+            continue;
+        }
+        for (const CompileMessage& w : problem.warnings)
+            if (report) std::fprintf(report, "%s:%d: warning%s: %s\n", path.c_str(), w.line, tree.c_str(), w.text.c_str());
+        std::string source = lineSafe(several ? path + ":" + std::to_string(i + 1) : path);
+        result.lines.push_back(problem.record + " " + source);
+        ++compiled;
+    }
+    if (!parsed) {
+        ++skipped;
+        if (report)
+            std::fprintf(report, "%s:%d: %s; the game tree there and the rest of the file are skipped\n", path.c_str(),
+                         parseError.line, parseError.reason.c_str());
+    } else if (trees.empty()) {
+        if (report) std::fprintf(report, "%s: no game tree in the file\n", path.c_str());
+    }
+    result.problems += compiled;
+    result.skipped += skipped;
+    if (report && !quiet)
+        std::fprintf(report, "%s: %d problem%s compiled%s\n", path.c_str(), compiled, compiled == 1 ? "" : "s",
+                     skipped ? (", " + std::to_string(skipped) + " skipped").c_str() : "");
+}
+
+CollectionResult compileCollection(const std::vector<std::string>& paths, const CompileOptions& options, FILE* report,
+                                   bool quiet)
+{
+    CollectionResult result;
+    std::string text;
+    for (const std::string& file : collectSgfFiles(paths, result, report)) {
+        if (!readWholeFile(file, text)) {
+            if (report) std::fprintf(report, "%s: cannot read: %s\n", file.c_str(), std::strerror(errno));
+            result.unreadable = true;
+            continue;
+        }
+        compileSgfText(text, file, options, result, report, quiet);
+    }
+    return result;
+}

@@ -1,0 +1,34 @@
+// Compiling SGF files and folders into catalogue lines, in a stable order:
+// sorted paths, then the game trees of each file in order.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/problem_compiler.h"
+
+struct CollectionResult {
+    std::vector<std::string> lines;  // "RECORD SOURCE"
+    int32_t files = 0;
+    int32_t problems = 0;
+    int32_t skipped = 0;     // game trees that gave no problem
+    bool unreadable = false; // a path could not be read
+};
+
+// The SGF files named by paths: files as given, folders searched recursively
+// for names ending in ".sgf" (any case); sorted and without repeats.  Paths
+// that do not exist are reported and set result.unreadable.
+std::vector<std::string> collectSgfFiles(const std::vector<std::string>& paths, CollectionResult& result,
+                                         FILE* report);
+
+// Compiles the game trees of one file's text.  The source of a problem is the
+// path, or "path:N" for the Nth tree of a file that holds several.  Messages
+// go to report (may be null) as "path:line: text".
+void compileSgfText(std::string_view text, const std::string& path, const CompileOptions& options,
+                    CollectionResult& result, FILE* report, bool quiet);
+
+// Reads and compiles every file of paths.
+CollectionResult compileCollection(const std::vector<std::string>& paths, const CompileOptions& options,
+                                   FILE* report, bool quiet);

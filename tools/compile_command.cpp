@@ -1,0 +1,90 @@
+// vostra-problems compile [-o FILE] [--main-line-correct] [--prune] [-q] PATH...
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/catalogue_file.h"
+#include "tools/collection_compiler.h"
+#include "tools/commands.h"
+
+namespace {
+
+const char kUsage[] = "usage: vostra-problems compile [-o FILE] [--main-line-correct] [--prune] [-q] PATH...\n";
+
+// Writes text to path unless the file already holds it, so that a build that
+// depends on the file is not redone for nothing.  Writes a new file beside it
+// and renames it into place.
+bool writeIfChanged(const std::string& path, const std::string& text)
+{
+    std::string old;
+    if (readWholeFile(path, old) && old == text) return true;
+    const std::string temporary = path + ".tmp";
+    FILE* f = std::fopen(temporary.c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    ok = std::fclose(f) == 0 && ok;
+    if (ok) ok = std::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) std::remove(temporary.c_str());
+    return ok;
+}
+
+}  // namespace
+
+int runCompile(int argc, char** argv)
+{
+    CompileOptions options;
+    std::string output;
+    bool quiet = false, optionsEnd = false;
+    std::vector<std::string> paths;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (optionsEnd || a[0] != '-' || a[1] == '\0') {
+            paths.push_back(a);
+        } else if (!std::strcmp(a, "--")) {
+            optionsEnd = true;
+        } else if (!std::strcmp(a, "-o")) {
+            if (++i >= argc) {
+                std::fputs(kUsage, stderr);
+                return 2;
+            }
+            output = argv[i];
+        } else if (!std::strcmp(a, "--main-line-correct")) {
+            options.mainLineCorrect = true;
+        } else if (!std::strcmp(a, "--prune")) {
+            options.prune = true;
+        } else if (!std::strcmp(a, "-q") || !std::strcmp(a, "--quiet")) {
+            quiet = true;
+        } else {
+            std::fprintf(stderr, "vostra-problems compile: unknown option %s\n%s", a, kUsage);
+            return 2;
+        }
+    }
+    if (paths.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+
+    CollectionResult result = compileCollection(paths, options, stderr, quiet);
+    std::fprintf(stderr, "%d problem%s compiled from %d file%s, %d skipped\n", result.problems,
+                 result.problems == 1 ? "" : "s", result.files, result.files == 1 ? "" : "s", result.skipped);
+    if (result.unreadable) {
+        std::fprintf(stderr, "vostra-problems compile: some input could not be read; nothing written\n");
+        return 1;
+    }
+    if (result.problems == 0) {
+        std::fprintf(stderr, "vostra-problems compile: nothing compiled; nothing written\n");
+        return 1;
+    }
+    std::string text;
+    for (const std::string& line : result.lines) text += line + "\n";
+    if (output.empty()) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    if (!writeIfChanged(output, text)) {
+        std::fprintf(stderr, "vostra-problems compile: cannot write %s\n", output.c_str());
+        return 1;
+    }
+    return 0;
+}
