@@ -3,6 +3,7 @@
 #include "shell/entry.h"
 
 #include "game/context.h"
+#include "resources/resources.h"
 #include "shell/window_proc.h"
 
 namespace {
@@ -15,6 +16,7 @@ constexpr UINT kCommandPlay = 40004;
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int showCommand) {
+    registerResources(&programResources());
     WNDCLASSW wc{};
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = mainWindowProc;
