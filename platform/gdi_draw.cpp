@@ -47,7 +47,7 @@ void fillScreenRect(DeviceContext* dc, RECT r, uint32_t pixel) {
 }
 
 int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
-    if (!validDC(hdc) || !rect || !brush || brush->kind != GdiKind::Brush) return 0;
+    if (!readyDC(hdc) || !rect || !brush || brush->kind != GdiKind::Brush) return 0;
     if (brush->hollow) return 1;
     if (!sane(rect->left, rect->top, rect->right, rect->bottom)) return 0;
     fillScreenRect(hdc, offsetRect(*rect, hdc->originX, hdc->originY), brush->pixel);
@@ -55,7 +55,7 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
 }
 
 BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
-    if (!validDC(hdc) || !sane(left, top, right, bottom)) return FALSE;
+    if (!readyDC(hdc) || !sane(left, top, right, bottom)) return FALSE;
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     if (left == right || top == bottom) return TRUE;
@@ -91,13 +91,18 @@ Span ellipseRow(long w, long h, long j) {
     if (j < 0 || j >= h) return {1, 0};
     const long long Y = 2 * j + 1 - h;
     const long long limit = (long long)w * w * h * h - Y * Y * w * w;
-    if (limit < 0) return {1, 0};
+    // The middle rows reach the box's left and right edges and the top and
+    // bottom rows keep at least their middle pixels, so that even a thin box
+    // is touched on all four sides.
+    if (Y >= -1 && Y <= 1) return {0, int(w - 1)};
+    const Span middle{int((w - 1) / 2), int(w / 2)};
+    if (limit < 0) return middle;
     // Largest |X| of the right parity (X ≡ w - 1 mod 2) with X²h² <= limit.
     long long x = (long long)std::sqrt(double(limit) / double(h * h));
     while (x > 0 && x * x * h * h > limit) --x;
     while ((x + 1) * (x + 1) * h * h <= limit) ++x;
     if ((x & 1) != ((w - 1) & 1)) --x;
-    if (x < 0) return {1, 0};
+    if (x < 0) return middle;
     // X = 2i + 1 - w  =>  i = (X + w - 1) / 2
     const int right = int((x + w - 1) / 2);
     return {int(w - 1 - right), right};
@@ -106,7 +111,7 @@ Span ellipseRow(long w, long h, long j) {
 }  // namespace
 
 BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
-    if (!validDC(hdc) || !sane(left, top, right, bottom)) return FALSE;
+    if (!readyDC(hdc) || !sane(left, top, right, bottom)) return FALSE;
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     const long w = right - left, h = bottom - top;
@@ -173,7 +178,7 @@ static void drawSegment(DeviceContext* dc, int x0, int y0, int x1, int y1, uint3
 }
 
 BOOL Polyline(HDC hdc, const POINT* points, int count) {
-    if (!validDC(hdc) || !points || count < 2) return FALSE;
+    if (!readyDC(hdc) || !points || count < 2) return FALSE;
     for (int i = 0; i < count; ++i)
         if (!sane(points[i].x, points[i].y, points[i].x, points[i].y)) return FALSE;
     if (hdc->pen->hollow) return TRUE;
@@ -193,7 +198,7 @@ BOOL Polyline(HDC hdc, const POINT* points, int count) {
 
 COLORREF GetPixel(HDC hdc, int x, int y) {
     constexpr COLORREF kInvalid = 0xFFFFFFFF;
-    if (!validDC(hdc)) return kInvalid;
+    if (!readyDC(hdc)) return kInvalid;
     const long sx = long(x) + hdc->originX, sy = long(y) + hdc->originY;
     const RECT& c = hdc->clip;
     if (sx < c.left || sx >= c.right || sy < c.top || sy >= c.bottom) return kInvalid;

@@ -100,6 +100,9 @@ struct DeviceContext {
     uint32_t magic = 0;        // kLiveDC while handed out
     Window* window = nullptr;  // null for the screen itself
     bool paint = false;        // taken by BeginPaint
+    bool limited = false;      // `limit` narrows the clip further
+    RECT limit{};              // screen coordinates
+    uint64_t layout = 0;       // the window layout the clip was worked out for
     int originX = 0, originY = 0;  // client (0,0) in screen coordinates
     RECT clip{};                   // screen coordinates
     std::vector<RECT> occluders;   // screen coordinates, never drawn on
@@ -118,6 +121,13 @@ constexpr uint32_t kLiveDC = 0x44432121;
 DeviceContext* acquireDC(Window* w, const RECT* clipScreen);
 void releaseDC(DeviceContext* dc);
 bool validDC(HDC dc);
+// validDC, and the clip brought up to date when windows have been created,
+// moved, shown, hidden, raised or destroyed since it was worked out.  Every
+// drawing call starts with it.
+bool readyDC(HDC dc);
+// Counts changes of the window layout (see readyDC).
+uint64_t windowLayout();
+void windowLayoutChanged();
 
 // Span and pixel writes in screen coordinates, clipped to the context.
 void fillSpan(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel);

@@ -19,6 +19,38 @@ RECT clientRectOf(const Window* w) {
 
 bool validDC(HDC dc) { return dc && dc->magic == kLiveDC; }
 
+// Works out the clip rectangle and the occluders for the present layout.
+static void computeClip(DeviceContext* dc) {
+    dc->layout = windowLayout();
+    dc->occluders.clear();
+    Window* w = dc->window;
+    if (w && !validWindow(w)) {
+        dc->clip = RECT{0, 0, 0, 0};  // the window is gone
+        return;
+    }
+    if (w) {
+        const RECT r = screenRectOf(w);
+        dc->originX = r.left;
+        dc->originY = r.top;
+        dc->clip = visibleBounds(w);
+        if (!emptyRect(dc->clip)) collectOccluders(w, dc->occluders);
+    } else {
+        dc->clip = RECT{0, 0, screenWidth(), screenHeight()};
+    }
+    if (dc->limited) dc->clip = intersectRect(dc->clip, dc->limit);
+}
+
+bool readyDC(HDC dc) {
+    if (!validDC(dc)) return false;
+    if (dc->layout != windowLayout()) {
+        // Only window contexts follow the layout; a context of the screen
+        // keeps what it was given (its occluders are its maker's business).
+        if (dc->window) computeClip(dc);
+        else dc->layout = windowLayout();
+    }
+    return true;
+}
+
 DeviceContext* acquireDC(Window* w, const RECT* clipScreen) {
     DeviceContext* dc;
     auto& pool = spareDCs();
@@ -31,18 +63,10 @@ DeviceContext* acquireDC(Window* w, const RECT* clipScreen) {
     dc->magic = kLiveDC;
     dc->window = w;
     dc->paint = false;
-    dc->occluders.clear();
-    if (w) {
-        const RECT r = screenRectOf(w);
-        dc->originX = r.left;
-        dc->originY = r.top;
-        dc->clip = visibleBounds(w);
-        if (!emptyRect(dc->clip)) collectOccluders(w, dc->occluders);
-    } else {
-        dc->originX = dc->originY = 0;
-        dc->clip = RECT{0, 0, screenWidth(), screenHeight()};
-    }
-    if (clipScreen) dc->clip = intersectRect(dc->clip, *clipScreen);
+    dc->limited = clipScreen != nullptr;
+    if (clipScreen) dc->limit = *clipScreen;
+    dc->originX = dc->originY = 0;
+    computeClip(dc);
     dc->pen = stockObject(BLACK_PEN);
     dc->brush = stockObject(WHITE_BRUSH);
     dc->font = stockObject(SYSTEM_FONT);

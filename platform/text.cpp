@@ -80,7 +80,7 @@ int textWidth(const WCHAR* text, int length) {
 }
 
 int drawTextRaw(DeviceContext* dc, const WCHAR* text, int length, const RECT* rect, UINT format) {
-    if (!validDC(dc) || !text || !rect) return 0;
+    if (!readyDC(dc) || !text || !rect) return 0;
     const int n = length < 0 ? int(std::wcslen(text)) : length;
     const RECT box = offsetRect(*rect, dc->originX, dc->originY);
     // The text stays inside the rectangle: narrow the clip for the drawing.

@@ -73,6 +73,10 @@ void foregroundChanged() {
 
 }  // namespace
 
+static uint64_t layoutCount = 1;
+uint64_t windowLayout() { return layoutCount; }
+void windowLayoutChanged() { ++layoutCount; }
+
 bool validWindow(HWND hwnd) { return hwnd && S().all.count(hwnd) != 0; }
 std::vector<Window*>& topLevelWindows() { return S().topLevel; }
 HWND platformMainWindow() { return S().main; }
@@ -181,6 +185,7 @@ void raiseWindow(Window* w) {
     if (it == list.end()) return;
     list.erase(it);
     list.push_back(w);
+    windowLayoutChanged();
     if (w->parent) return;
     // Windows it owns stay above it.
     std::vector<Window*> owned;
@@ -254,6 +259,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     if (!validWindow(w)) return nullptr;  // destroyed during its creation
     if (style & WS_VISIBLE) {
         w->visible = true;
+        windowLayoutChanged();
         invalidateTree(w);
         if (!child) foregroundChanged();
     }
@@ -290,6 +296,7 @@ BOOL DestroyWindow(HWND hwnd) {
     const RECT shown = visibleBounds(hwnd);
     const bool topLevel = hwnd->parent == nullptr;
     destroyTree(hwnd);
+    windowLayoutChanged();
     if (!emptyRect(shown)) exposeScreenRect(shown, nullptr);
     if (topLevel) foregroundChanged();
     return TRUE;
@@ -304,11 +311,13 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
         if (!hwnd->visible) return wasVisible;
         const RECT shown = visibleBounds(hwnd);
         hwnd->visible = false;
+        windowLayoutChanged();
         if (S().focus && isDescendant(S().focus, hwnd)) S().focus = nullptr;
         exposeScreenRect(shown, hwnd);
     } else {
         if (hwnd->visible) return wasVisible;
         hwnd->visible = true;
+        windowLayoutChanged();
         invalidateTree(hwnd);
     }
     if (!hwnd->parent) foregroundChanged();
@@ -331,6 +340,7 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
     if (!validWindow(hwnd)) return FALSE;
     const RECT before = visibleBounds(hwnd);
     hwnd->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
+    windowLayoutChanged();
     if (hwnd->invalid) {
         const RECT client{0, 0, std::max(width, 0), std::max(height, 0)};
         hwnd->update = intersectRect(hwnd->update, client);
@@ -409,7 +419,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND: {
         HDC dc = HDC(wParam);
         HBRUSH brush = hwnd->cls->background;
-        if (!validDC(dc) || !brush) return 0;
+        if (!readyDC(dc) || !brush) return 0;
         if (!brush->hollow) fillScreenRect(dc, dc->clip, brush->pixel);
         return 1;
     }
