@@ -38,8 +38,18 @@ namespace {
 // (SetForegroundWindow's "and its owned windows") is free.
 alignas(8) char g_otherCopyWindow;
 
-std::mutex g_windowsLock;
-std::vector<std::pair<std::string, std::string>> g_windows;  // class, title (UTF-8)
+// Top-level windows as other copies see them: class and title, UTF-8.  On
+// the heap and never destroyed, as the listening thread may still read them
+// while the process exits.
+struct Published {
+    std::mutex lock;
+    std::vector<std::pair<std::string, std::string>> windows;
+};
+Published& published()
+{
+    static auto* p = new Published;
+    return *p;
+}
 
 std::atomic<bool> g_foregroundRequested{false};
 std::atomic<void (*)()> g_waker{nullptr};
@@ -141,8 +151,8 @@ std::string answer(const std::string& request)
 {
     std::vector<std::string> parts = splitTabs(request);
     if (parts.size() == 3 && parts[0] == "find") {
-        std::lock_guard<std::mutex> lock(g_windowsLock);
-        for (const auto& w : g_windows) {
+        std::lock_guard<std::mutex> lock(published().lock);
+        for (const auto& w : published().windows) {
             if (fieldMatches(parts[1], w.first, true) && fieldMatches(parts[2], w.second, false)) return "1\n";
         }
         return "0\n";
@@ -251,8 +261,8 @@ void publishTopLevelWindows()
         if (w->destroying || !w->cls) continue;
         windows.emplace_back(toUtf8(w->cls->name.c_str()), toUtf8(w->text.c_str()));
     }
-    std::lock_guard<std::mutex> lock(g_windowsLock);
-    g_windows.swap(windows);
+    std::lock_guard<std::mutex> lock(published().lock);
+    published().windows.swap(windows);
 }
 
 HWND findWindowInOtherCopy(LPCWSTR className, LPCWSTR windowName)

@@ -109,6 +109,8 @@ void registerResources(const ResourceTable* table);
 // Typed look-ups, nullptr when the table has no such resource.
 const ResourceEntry* findResourceEntry(LPCWSTR type, UINT id);
 const MenuBarTemplate* findMenuBarTemplate(UINT id);
+// The number of the resource of this type whose data is `data`, or 0.
+UINT resourceIdOfData(LPCWSTR type, const void* data);
 
 // The wide form of a string resource (nullptr when missing); it stays valid
 // until the table is replaced.

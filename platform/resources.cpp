@@ -122,6 +122,16 @@ const ResourceEntry* findResourceEntry(LPCWSTR type, UINT id)
     return nullptr;
 }
 
+UINT resourceIdOfData(LPCWSTR type, const void* data)
+{
+    if (!g_table || !data) return 0;
+    for (int i = 0; i < g_table->entryCount; ++i) {
+        const ResourceEntry& e = g_table->entries[i];
+        if (e.data == data && sameType(e.type, type)) return e.id;
+    }
+    return 0;
+}
+
 const MenuBarTemplate* findMenuBarTemplate(UINT id)
 {
     const ResourceEntry* e = findResourceEntry(RT_RCDATA, id);

@@ -5,6 +5,7 @@
 #include <deque>
 #include <unordered_set>
 
+#include "platform/instances.h"
 #include "platform/internal.h"
 
 namespace {
@@ -257,6 +258,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
         return nullptr;
     }
     if (!validWindow(w)) return nullptr;  // destroyed during its creation
+    if (!child) publishTopLevelWindows();
     if (style & WS_VISIBLE) {
         w->visible = true;
         windowLayoutChanged();
@@ -297,6 +299,7 @@ BOOL DestroyWindow(HWND hwnd) {
     const bool topLevel = hwnd->parent == nullptr;
     destroyTree(hwnd);
     windowLayoutChanged();
+    if (topLevel) publishTopLevelWindows();
     if (!emptyRect(shown)) exposeScreenRect(shown, nullptr);
     if (topLevel) foregroundChanged();
     return TRUE;
@@ -372,10 +375,12 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
         if (windowName && w->text != windowName) continue;
         return w;
     }
-    return nullptr;
+    // Another copy of the program may have one.
+    return findWindowInOtherCopy(className, windowName);
 }
 
 BOOL SetForegroundWindow(HWND hwnd) {
+    if (isOtherCopyWindow(hwnd)) return bringOtherCopyToFront();
     // The low bit asks for the window's owned windows as well; they always
     // come along here.
     hwnd = reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(hwnd) & ~uintptr_t(1));
@@ -425,6 +430,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SETTEXT:
         hwnd->text = lParam ? reinterpret_cast<LPCWSTR>(lParam) : L"";
+        if (!hwnd->parent) publishTopLevelWindows();
         if (hwnd == foregroundWindow()) repaintTitleBar();
         return TRUE;
     default:

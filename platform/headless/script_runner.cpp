@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "platform/headless/png_writer.h"
+#include "platform/instances.h"
+#include "platform/menubar.h"
 
 namespace {
 
@@ -125,6 +127,11 @@ void ScriptRunner::waitForInput() {
     }
     std::string line;
     while (std::getline(script_, line)) {
+        // Another copy asked this one to come to the front while we waited.
+        if (takeForegroundRequest()) {
+            if (HWND main = platformMainWindow()) SetForegroundWindow(main);
+            transcript("foreground");
+        }
         ++lineNumber_;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         const bool gaveInput = runLine(line);
@@ -197,8 +204,16 @@ bool ScriptRunner::runLine(const std::string& rawLine) {
         expect(1, "softkey N");
         const int n = number(w[1]);
         if (n < 1 || n > 4) fail("soft key number must be 1 to 4");
-        const int x = screenWidth() * (2 * n - 1) / 8;
-        const int y = screenHeight() - kMenuBarHeight / 2;
+        // The middle of the menu bar's button N, or of the Nth quarter of the
+        // bar's strip when there is no menu bar.
+        int x = screenWidth() * (2 * n - 1) / 8;
+        int y = screenHeight() - kMenuBarHeight / 2;
+        const std::vector<RECT> buttons = menuBarButtonRects(activeMenuBar());
+        if (size_t(n) <= buttons.size()) {
+            const RECT& b = buttons[size_t(n - 1)];
+            x = (b.left + b.right) / 2;
+            y = (b.top + b.bottom) / 2;
+        }
         feedPenDown(x, y);
         feedPenUp(x, y);
         return true;

@@ -1,0 +1,18 @@
+// The number dialog, the About box and the stored problem number.
+#pragma once
+
+#include "game/context.h"
+
+// Runs the selection dialog owned by `owner`: the typed number (0 when the
+// entry is not a number in range), or -1 when the dialog is cancelled or
+// cannot be shown.
+int32 selectProblemNumber(HWND owner);
+void showAbout();
+
+// The stored problem number; 1 when nothing, or a number below 1, is stored.
+int32 readStoredProblem();
+void storeProblem(int32 number);
+
+// The number a typed text stands for: decimal digits, optionally signed and
+// surrounded by blanks, that fit in 32 bits; 0 for anything else.
+int32 parseProblemNumber(const char* text);
