@@ -79,8 +79,7 @@ TEST_F(MessagesTest, CreationAndDestruction) {
     ASSERT_TRUE(w);
     ASSERT_FALSE(received().empty());
     EXPECT_EQ(received()[0].msg, UINT(WM_CREATE));
-    EXPECT_EQ(reinterpret_cast<CREATESTRUCTW*>(received()[0].lParam)->lpCreateParams,
-              reinterpret_cast<void*>(uintptr_t(42)));
+    EXPECT_EQ(received()[0].createParam, reinterpret_cast<void*>(uintptr_t(42)));
     RECT r;
     GetWindowRect(w, &r);
     EXPECT_EQ(r.left, 0);

@@ -33,6 +33,7 @@ struct Received {
     UINT msg;
     WPARAM wParam;
     LPARAM lParam;
+    void* createParam = nullptr;  // WM_CREATE: CreateWindowExW's last argument
 };
 inline std::vector<Received>& received() {
     static std::vector<Received> log;
@@ -40,7 +41,8 @@ inline std::vector<Received>& received() {
 }
 
 inline LRESULT CALLBACK loggingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    received().push_back({hwnd, msg, wParam, lParam});
+    received().push_back({hwnd, msg, wParam, lParam,
+                          msg == WM_CREATE ? reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams : nullptr});
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
