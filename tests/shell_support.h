@@ -49,3 +49,37 @@ private:
     std::string path_, old_;
     bool hadOld_ = false;
 };
+
+// A front-end that runs one step each time the program waits for input; with
+// no steps left it ends the message loop.
+#include <deque>
+#include <functional>
+
+struct ScriptedFrontEnd : RecordingFrontEnd {
+    std::deque<std::function<void()>> steps;
+    void waitForInput() override
+    {
+        if (steps.empty()) {
+            PostQuitMessage(0);
+            return;
+        }
+        std::function<void()> step = std::move(steps.front());
+        steps.pop_front();
+        step();
+    }
+};
+
+inline void runMessageLoop()
+{
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+inline void tapScreen(int x, int y)
+{
+    feedPenDown(x, y);
+    feedPenUp(x, y);
+}
