@@ -1,6 +1,12 @@
 # Turns a catalogue file into the ProblemCatalogue table.  Lines are
 # "RECORD SOURCE"; blank lines and lines starting with '#' are skipped.
-file(STRINGS ${IN} lines)
+# Records use ';', '[' and ']', which CMake lists treat specially: stand-ins
+# from outside the record alphabet carry them through the list.
+file(READ ${IN} content)
+string(REPLACE "[" "{LB}" content "${content}")
+string(REPLACE "]" "{RB}" content "${content}")
+string(REPLACE ";" "{SC}" content "${content}")
+string(REPLACE "\n" ";" lines "${content}")
 set(body "")
 set(count 0)
 foreach(line IN LISTS lines)
@@ -9,6 +15,9 @@ foreach(line IN LISTS lines)
     continue()
   endif()
   string(REGEX REPLACE " .*$" "" record "${line}")
+  string(REPLACE "{LB}" "[" record "${record}")
+  string(REPLACE "{RB}" "]" record "${record}")
+  string(REPLACE "{SC}" ";" record "${record}")
   if(NOT record MATCHES "^[0-o]+$")
     message(FATAL_ERROR "${IN}: record ${count} has characters outside '0'..'o': ${record}")
   endif()
