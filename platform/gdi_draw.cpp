@@ -7,8 +7,6 @@
 
 #include "platform/internal.h"
 
-namespace {
-
 // Writes the part of [x0, x1) on row y that no occluder from `index` on covers.
 void spanOutside(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel, size_t index) {
     for (; index < dc->occluders.size(); ++index) {
@@ -18,9 +16,10 @@ void spanOutside(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel, size_
         if (x1 > o.right) spanOutside(dc, y, o.right, x1, pixel, index + 1);
         return;
     }
-    uint32_t* row = framebuffer() + size_t(y) * size_t(screenWidth());
-    std::fill(row + x0, row + x1, pixel);
+    fillRow(dc->pixels + size_t(y) * size_t(dc->stride) + x0, x1 - x0, pixel);
 }
+
+namespace {
 
 // Boxes bigger than this are refused: the ellipse arithmetic stays in 64 bits.
 constexpr long kMaxExtent = 1 << 15;
@@ -32,22 +31,16 @@ bool sane(long left, long top, long right, long bottom) {
 
 }  // namespace
 
-void fillSpan(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel) {
-    const RECT& c = dc->clip;
-    if (y < c.top || y >= c.bottom) return;
-    if (x0 < c.left) x0 = c.left;
-    if (x1 > c.right) x1 = c.right;
-    if (x0 >= x1) return;
-    spanOutside(dc, y, x0, x1, pixel, 0);
-}
-
 void fillScreenRect(DeviceContext* dc, RECT r, uint32_t pixel) {
     r = intersectRect(r, dc->clip);
-    for (int y = r.top; y < r.bottom; ++y) spanOutside(dc, y, r.left, r.right, pixel, 0);
+    for (int y = r.top; y < r.bottom; ++y) {
+        if (dc->occluders.empty()) fillRow(dc->pixels + size_t(y) * size_t(dc->stride) + r.left, r.right - r.left, pixel);
+        else spanOutside(dc, y, r.left, r.right, pixel, 0);
+    }
 }
 
 int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
-    if (!readyDC(hdc) || !rect || !brush || brush->kind != GdiKind::Brush) return 0;
+    if (!readyDC(hdc) || !rect || !liveGdi(brush) || brush->kind != GdiKind::Brush) return 0;
     if (brush->hollow) return 1;
     if (!sane(rect->left, rect->top, rect->right, rect->bottom)) return 0;
     fillScreenRect(hdc, offsetRect(*rect, hdc->originX, hdc->originY), brush->pixel);
@@ -108,6 +101,59 @@ Span ellipseRow(long w, long h, long j) {
     return {int(w - 1 - right), right};
 }
 
+// One row of an ellipse: the shape's span and, within it, the inside span
+// (empty when inFrom > inTo); the rest of the shape's span is outline.
+struct EllipseRow {
+    Span shape;
+    int inFrom, inTo;
+};
+
+// Inside: below a pixel of the row above and above one of the row below, and
+// not at either end of its own row.
+EllipseRow withInside(Span s, Span up, Span down) {
+    EllipseRow r{s, 1, 0};
+    if (s.from > s.to || up.from > up.to || down.from > down.to) return r;
+    r.inFrom = std::max({s.from + 1, up.from, down.from});
+    r.inTo = std::min({s.to - 1, up.to, down.to});
+    return r;
+}
+
+// The rows first .. last - 1 of the ellipse in a w x h box, such that
+// rows[j - first] is row j.  The shapes of the last few box sizes are kept,
+// since the board draws the same few sizes over and over.
+const EllipseRow* ellipseRows(long w, long h, long first, long last, std::vector<EllipseRow>& own) {
+    auto compute = [&](long from, long to, std::vector<EllipseRow>& out) {
+        out.resize(size_t(to - from));
+        Span up = ellipseRow(w, h, from - 1), row = ellipseRow(w, h, from);
+        for (long j = from; j < to; ++j) {
+            const Span down = ellipseRow(w, h, j + 1);
+            out[size_t(j - from)] = withInside(row, up, down);
+            up = row;
+            row = down;
+        }
+    };
+    struct Shape {
+        long w = 0, h = 0;
+        std::vector<EllipseRow> rows;
+    };
+    constexpr long kCachedHeight = 256;
+    constexpr int kCached = 6;
+    static auto* cache = new Shape[kCached];
+    static int next = 0;
+    if (h > kCachedHeight) {
+        compute(first, last, own);
+        return own.data();
+    }
+    for (int i = 0; i < kCached; ++i)
+        if (cache[i].w == w && cache[i].h == h) return cache[i].rows.data() + first;
+    Shape& shape = cache[next];
+    next = (next + 1) % kCached;
+    shape.w = w;
+    shape.h = h;
+    compute(0, h, shape.rows);
+    return shape.rows.data() + first;
+}
+
 }  // namespace
 
 BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
@@ -119,36 +165,57 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
     const int x0 = left + hdc->originX, y0 = top + hdc->originY;
     const GdiObject* pen = hdc->pen;
     const GdiObject* brush = hdc->brush;
-    // Only the rows inside the clip rectangle are worked out.
-    const long first = std::max<long>(0, hdc->clip.top - y0);
-    const long last = std::min<long>(h, hdc->clip.bottom - y0);
+    const RECT& c = hdc->clip;
+    const long first = std::max<long>(0, c.top - y0);
+    const long last = std::min<long>(h, c.bottom - y0);
+    if (first >= last) return TRUE;
+    std::vector<EllipseRow> own;
+    const EllipseRow* rows = ellipseRows(w, h, first, last, own);
+    // Wholly visible: straight into the framebuffer.
+    const bool direct = hdc->occluders.empty() && x0 >= c.left && x0 + w <= c.right;
     for (long j = first; j < last; ++j) {
-        const Span s = ellipseRow(w, h, j);
-        if (s.from > s.to) continue;
+        const EllipseRow& r = rows[j - first];
+        if (r.shape.from > r.shape.to) continue;
         const int y = y0 + int(j);
+        auto span = [&](int from, int to, const GdiObject* o) {  // [from, to) of the box's row
+            if (from >= to || o->hollow) return;
+            if (direct) fillRow(hdc->pixels + size_t(y) * size_t(hdc->stride) + x0 + from, to - from, o->pixel);
+            else fillSpan(hdc, y, x0 + from, x0 + to, o->pixel);
+        };
         if (pen->hollow) {
-            if (!brush->hollow) fillSpan(hdc, y, x0 + s.from, x0 + s.to + 1, brush->pixel);
-            continue;
+            span(r.shape.from, r.shape.to + 1, brush);
+        } else if (r.inFrom > r.inTo) {
+            span(r.shape.from, r.shape.to + 1, pen);
+        } else {
+            span(r.shape.from, r.inFrom, pen);
+            span(r.inFrom, r.inTo + 1, brush);
+            span(r.inTo + 1, r.shape.to + 1, pen);
         }
-        // Inside: below a pixel of the row above and above one of the row below,
-        // and not at either end of its own row.
-        const Span up = ellipseRow(w, h, j - 1);
-        const Span down = ellipseRow(w, h, j + 1);
-        const int inFrom = std::max({s.from + 1, up.from, down.from});
-        const int inTo = std::min({s.to - 1, up.to, down.to});
-        if (up.from > up.to || down.from > down.to || inFrom > inTo) {
-            fillSpan(hdc, y, x0 + s.from, x0 + s.to + 1, pen->pixel);
-            continue;
-        }
-        fillSpan(hdc, y, x0 + s.from, x0 + inFrom, pen->pixel);
-        if (!brush->hollow) fillSpan(hdc, y, x0 + inFrom, x0 + inTo + 1, brush->pixel);
-        fillSpan(hdc, y, x0 + inTo + 1, x0 + s.to + 1, pen->pixel);
     }
     return TRUE;
 }
 
 // Bresenham's line from (x0, y0) towards (x1, y1), the end point left out.
 static void drawSegment(DeviceContext* dc, int x0, int y0, int x1, int y1, uint32_t pixel) {
+    // Level and upright segments are spans.
+    if (y0 == y1) {
+        if (x0 < x1) fillSpan(dc, y0, x0, x1, pixel);
+        else if (x1 < x0) fillSpan(dc, y0, x1 + 1, x0 + 1, pixel);
+        return;
+    }
+    if (x0 == x1) {
+        const RECT& c = dc->clip;
+        if (x0 < c.left || x0 >= c.right) return;
+        const int from = std::max(y0 < y1 ? y0 : y1 + 1, int(c.top));
+        const int to = std::min(y0 < y1 ? y1 : y0 + 1, int(c.bottom));
+        if (dc->occluders.empty()) {
+            uint32_t* p = dc->pixels + size_t(x0);
+            for (int y = from; y < to; ++y) p[size_t(y) * size_t(dc->stride)] = pixel;
+        } else {
+            for (int y = from; y < to; ++y) spanOutside(dc, y, x0, x0 + 1, pixel, 0);
+        }
+        return;
+    }
     const long dx = std::labs(long(x1) - x0), dy = std::labs(long(y1) - y0);
     const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
     long x = x0, y = y0;

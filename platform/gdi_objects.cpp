@@ -1,55 +1,61 @@
 // Brushes, pens and the one font: creation, stock objects, selection, deletion.
-#include <unordered_set>
-
 #include "platform/gdi_count.h"
 #include "platform/internal.h"
 
 namespace {
 
-// Objects created by the program and not yet deleted.  Kept on the heap and
-// never destroyed, so that deletions made by static destructors at exit still
-// find it.
-std::unordered_set<GdiObject*>& liveObjects() {
-    static auto* set = new std::unordered_set<GdiObject*>;
-    return *set;
+// Deleted objects are kept for reuse, never freed: a stale handle then still
+// points at a record that says it is dead.  Kept on the heap and never
+// destroyed, so that deletions made by static destructors at exit find it.
+struct ObjectStore {
+    std::vector<GdiObject*> spare;
+    int live = 0;
+};
+ObjectStore& store() {
+    static auto* s = new ObjectStore;
+    return *s;
+}
+
+constexpr GdiObject stockEntry(GdiKind kind, bool hollow, COLORREF colour) {
+    return GdiObject{kLiveGdi, kind, true, hollow, colour, pixelOf(colour)};
 }
 
 GdiObject stockTable[] = {
-    {GdiKind::Brush, true, false, RGB(255, 255, 255), 0},  // WHITE_BRUSH
-    {GdiKind::Brush, true, false, RGB(192, 192, 192), 0},  // LTGRAY_BRUSH
-    {GdiKind::Brush, true, false, RGB(128, 128, 128), 0},  // GRAY_BRUSH
-    {GdiKind::Brush, true, false, RGB(64, 64, 64), 0},     // DKGRAY_BRUSH
-    {GdiKind::Brush, true, false, RGB(0, 0, 0), 0},        // BLACK_BRUSH
-    {GdiKind::Brush, true, true, RGB(0, 0, 0), 0},         // NULL_BRUSH
-    {GdiKind::Pen, true, false, RGB(255, 255, 255), 0},    // WHITE_PEN
-    {GdiKind::Pen, true, false, RGB(0, 0, 0), 0},          // BLACK_PEN
-    {GdiKind::Pen, true, true, RGB(0, 0, 0), 0},           // NULL_PEN
+    stockEntry(GdiKind::Brush, false, RGB(255, 255, 255)),  // WHITE_BRUSH
+    stockEntry(GdiKind::Brush, false, RGB(192, 192, 192)),  // LTGRAY_BRUSH
+    stockEntry(GdiKind::Brush, false, RGB(128, 128, 128)),  // GRAY_BRUSH
+    stockEntry(GdiKind::Brush, false, RGB(64, 64, 64)),     // DKGRAY_BRUSH
+    stockEntry(GdiKind::Brush, false, RGB(0, 0, 0)),        // BLACK_BRUSH
+    stockEntry(GdiKind::Brush, true, RGB(0, 0, 0)),         // NULL_BRUSH
+    stockEntry(GdiKind::Pen, false, RGB(255, 255, 255)),    // WHITE_PEN
+    stockEntry(GdiKind::Pen, false, RGB(0, 0, 0)),          // BLACK_PEN
+    stockEntry(GdiKind::Pen, true, RGB(0, 0, 0)),           // NULL_PEN
 };
-GdiObject systemFont = {GdiKind::Font, true, false, 0, 0};
+GdiObject systemFont = stockEntry(GdiKind::Font, false, 0);
 
 GdiObject* newObject(GdiKind kind, bool hollow, COLORREF colour) {
-    auto* o = new GdiObject{kind, false, hollow, colour & 0xFFFFFF, pixelOf(colour)};
-    liveObjects().insert(o);
+    ObjectStore& s = store();
+    GdiObject* o;
+    if (s.spare.empty()) {
+        o = new GdiObject;
+    } else {
+        o = s.spare.back();
+        s.spare.pop_back();
+    }
+    *o = GdiObject{kLiveGdi, kind, false, hollow, colour & 0xFFFFFF, pixelOf(colour)};
+    ++s.live;
     return o;
-}
-
-bool isStock(const GdiObject* o) {
-    return o == &systemFont || (o >= stockTable && o < stockTable + std::size(stockTable));
 }
 
 }  // namespace
 
 GdiObject* stockObject(int index) {
-    if (index >= WHITE_BRUSH && index <= NULL_PEN) {
-        GdiObject* o = &stockTable[index];
-        o->pixel = pixelOf(o->colour);
-        return o;
-    }
+    if (index >= WHITE_BRUSH && index <= NULL_PEN) return &stockTable[index];
     if (index == SYSTEM_FONT) return &systemFont;
     return nullptr;
 }
 
-int liveGdiObjectCount() { return int(liveObjects().size()); }
+int liveGdiObjectCount() { return store().live; }
 
 HBRUSH CreateSolidBrush(COLORREF colour) { return newObject(GdiKind::Brush, false, colour); }
 
@@ -65,10 +71,8 @@ HPEN CreatePen(int style, int width, COLORREF colour) {
 
 HGDIOBJ GetStockObject(int index) { return stockObject(index); }
 
-static bool usable(GdiObject* o) { return o && (isStock(o) || liveObjects().count(o)); }
-
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
-    if (!validDC(hdc) || !usable(object)) return nullptr;
+    if (!validDC(hdc) || !liveGdi(object)) return nullptr;
     GdiObject** slot = object->kind == GdiKind::Brush ? &hdc->brush
                        : object->kind == GdiKind::Pen ? &hdc->pen
                                                       : &hdc->font;
@@ -78,13 +82,12 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
-    if (!object) return FALSE;
-    if (isStock(object)) return TRUE;  // stock objects are never deleted
-    auto& live = liveObjects();
-    auto it = live.find(object);
-    if (it == live.end()) return FALSE;
-    live.erase(it);
-    delete object;
+    if (!liveGdi(object)) return FALSE;
+    if (object->stock) return TRUE;  // stock objects are never deleted
+    object->magic = 0;
+    ObjectStore& s = store();
+    --s.live;
+    s.spare.push_back(object);
     return TRUE;
 }
 

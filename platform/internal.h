@@ -15,6 +15,7 @@
 enum class GdiKind : uint8_t { Brush, Pen, Font };
 
 struct GdiObject {
+    uint32_t magic;    // kLiveGdi while it may be used
     GdiKind kind;
     bool stock;
     bool hollow;       // NULL_BRUSH / NULL_PEN: draws nothing
@@ -22,10 +23,14 @@ struct GdiObject {
     uint32_t pixel;    // framebuffer form, 0x00RRGGBB
 };
 
-inline uint32_t pixelOf(COLORREF c) {
+constexpr uint32_t kLiveGdi = 0x47444921;
+// A handle the program may use: created and not deleted, or a stock object.
+inline bool liveGdi(const GdiObject* o) { return o && o->magic == kLiveGdi; }
+
+constexpr uint32_t pixelOf(COLORREF c) {
     return (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
 }
-inline COLORREF colourOfPixel(uint32_t p) {
+constexpr COLORREF colourOfPixel(uint32_t p) {
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
 }
 
@@ -105,6 +110,8 @@ struct DeviceContext {
     uint64_t layout = 0;       // the window layout the clip was worked out for
     int originX = 0, originY = 0;  // client (0,0) in screen coordinates
     RECT clip{};                   // screen coordinates
+    uint32_t* pixels = nullptr;    // the framebuffer and its row length
+    int stride = 0;
     std::vector<RECT> occluders;   // screen coordinates, never drawn on
     GdiObject* pen = nullptr;
     GdiObject* brush = nullptr;
@@ -130,7 +137,23 @@ uint64_t windowLayout();
 void windowLayoutChanged();
 
 // Span and pixel writes in screen coordinates, clipped to the context.
-void fillSpan(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel);
+inline void fillRow(uint32_t* p, int n, uint32_t pixel) {
+    // In blocks of eight, which the compiler turns into vector stores.
+    for (; n >= 8; n -= 8, p += 8)
+        for (int i = 0; i < 8; ++i) p[i] = pixel;
+    for (; n > 0; --n) *p++ = pixel;
+}
+// The part of [x0, x1) on row y that no occluder from `index` on covers.
+void spanOutside(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel, size_t index);
+inline void fillSpan(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel) {
+    const RECT& c = dc->clip;
+    if (y < c.top || y >= c.bottom) return;
+    if (x0 < c.left) x0 = c.left;
+    if (x1 > c.right) x1 = c.right;
+    if (x0 >= x1) return;
+    if (dc->occluders.empty()) fillRow(dc->pixels + size_t(y) * size_t(dc->stride) + x0, x1 - x0, pixel);
+    else spanOutside(dc, y, x0, x1, pixel, 0);
+}
 inline void putPixel(DeviceContext* dc, int x, int y, uint32_t pixel) { fillSpan(dc, y, x, x + 1, pixel); }
 // Fills a rectangle given in screen coordinates.
 void fillScreenRect(DeviceContext* dc, RECT r, uint32_t pixel);

@@ -22,6 +22,8 @@ bool validDC(HDC dc) { return dc && dc->magic == kLiveDC; }
 // Works out the clip rectangle and the occluders for the present layout.
 static void computeClip(DeviceContext* dc) {
     dc->layout = windowLayout();
+    dc->pixels = framebuffer();
+    dc->stride = screenWidth();
     dc->occluders.clear();
     Window* w = dc->window;
     if (w && !validWindow(w)) {
@@ -45,8 +47,14 @@ bool readyDC(HDC dc) {
     if (dc->layout != windowLayout()) {
         // Only window contexts follow the layout; a context of the screen
         // keeps what it was given (its occluders are its maker's business).
-        if (dc->window) computeClip(dc);
-        else dc->layout = windowLayout();
+        if (dc->window) {
+            computeClip(dc);
+        } else {
+            dc->layout = windowLayout();
+            dc->pixels = framebuffer();
+            dc->stride = screenWidth();
+            dc->clip = intersectRect(dc->clip, RECT{0, 0, screenWidth(), screenHeight()});
+        }
     }
     return true;
 }

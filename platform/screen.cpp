@@ -56,6 +56,7 @@ void platformStart(int width, int height, FrontEnd* frontEnd) {
     s.pixels.assign(size_t(s.width) * size_t(s.height), 0);
     s.frontEnd = frontEnd;
     s.virtualClock = 0;
+    windowLayoutChanged();  // contexts still held point at the old framebuffer
     repaintDesktop(RECT{0, 0, s.width, s.height});
 }
 

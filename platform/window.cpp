@@ -424,7 +424,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND: {
         HDC dc = HDC(wParam);
         HBRUSH brush = hwnd->cls->background;
-        if (!readyDC(dc) || !brush) return 0;
+        if (!readyDC(dc) || !liveGdi(brush)) return 0;
         if (!brush->hollow) fillScreenRect(dc, dc->clip, brush->pixel);
         return 1;
     }

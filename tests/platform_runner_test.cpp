@@ -37,7 +37,12 @@ fs::path scratch(const std::string& name) {
 RunResult runVostra(const std::string& args) {
     const std::string out = scratch("out.txt").string(), err = scratch("err.txt").string();
     RunResult r;
-    r.status = std::system((std::string(VOSTRA_BIN) + " " + args + " >" + out + " 2>" + err).c_str());
+    // A configuration folder of its own: no stored problem from elsewhere, and
+    // no other copy of the program to defer to.
+    const std::string config = scratch("config").string();
+    r.status = std::system(
+        ("VOSTRA_CONFIG_DIR=" + config + " " + std::string(VOSTRA_BIN) + " " + args + " >" + out + " 2>" + err)
+            .c_str());
     auto slurp = [](const std::string& p) {
         std::ifstream f(p);
         std::stringstream s;
@@ -144,6 +149,7 @@ TEST_F(RunnerTest, AnswersEachLineThroughAPipe) {
     int toChild[2], fromChild[2];
     ASSERT_EQ(pipe(toChild), 0);
     ASSERT_EQ(pipe(fromChild), 0);
+    const std::string config = scratch("config").string();
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
@@ -151,6 +157,7 @@ TEST_F(RunnerTest, AnswersEachLineThroughAPipe) {
         dup2(fromChild[1], 1);
         close(toChild[1]);
         close(fromChild[0]);
+        setenv("VOSTRA_CONFIG_DIR", config.c_str(), 1);
         execl(VOSTRA_BIN, VOSTRA_BIN, "--headless", "--script", "-", static_cast<char*>(nullptr));
         _exit(127);
     }
