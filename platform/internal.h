@@ -164,6 +164,8 @@ int drawTextRaw(DeviceContext* dc, const WCHAR* text, int length, const RECT* re
 // Width in pixels of the text in the one font (8 or 16 per character).
 int textWidth(const WCHAR* text, int length);
 constexpr int kFontHeight = 16;
+// True when the font has a glyph for the character (others draw as boxes).
+bool fontHasGlyph(uint32_t code);
 
 // ---- miscellany -------------------------------------------------------------
 uint32_t* framebuffer();

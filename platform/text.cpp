@@ -74,6 +74,8 @@ int lineWidth(const WCHAR* text, int n) {
 
 }  // namespace
 
+bool fontHasGlyph(uint32_t code) { return findGlyph(code) != nullptr; }
+
 int textWidth(const WCHAR* text, int length) {
     if (!text) return 0;
     return lineWidth(text, length < 0 ? int(std::wcslen(text)) : length);

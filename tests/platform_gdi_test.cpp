@@ -1,8 +1,11 @@
 // Pixel rules of the drawing calls, clipping, text and the GDI object count.
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "game/context.h"
 #include "platform/gdi_count.h"
+#include "platform/internal.h"
 #include "tests/platform_support.h"
 
 using namespace platform_test;
@@ -156,6 +159,32 @@ TEST_F(GdiTest, TextInChineseUsesRealGlyphsAndUnknownCharactersDrawBoxes) {
     EXPECT_EQ(client(6, 151), 0u);
     EXPECT_EQ(client(1, 164), 0u);
     EXPECT_EQ(client(3, 155), kBackground);
+}
+
+// Every character of the interface texts has a glyph: the font was made again
+// after the texts changed.
+TEST(FontTest, CoversEveryCharacterOfTheResources) {
+    namespace fs = std::filesystem;
+    int checked = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(fs::path(VOSTRA_SOURCE_DIR) / "resources")) {
+        const std::string ext = entry.path().extension().string();
+        if (ext != ".cpp" && ext != ".h" && ext != ".txt" && ext != ".rc") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        for (size_t i = 0; i < text.size();) {
+            const unsigned char c = static_cast<unsigned char>(text[i]);
+            const int extra = c < 0x80 ? 0 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : -1;
+            if (extra < 0 || i + size_t(extra) >= text.size()) break;  // not UTF-8 text
+            uint32_t code = extra ? c & (0x3F >> extra) : c;
+            for (int k = 1; k <= extra; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+            i += size_t(extra) + 1;
+            if (code < 0x80) continue;
+            EXPECT_TRUE(fontHasGlyph(code)) << entry.path() << ": U+" << std::hex << code
+                                            << " (run scripts/make_font.py)";
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 0);
 }
 
 TEST_F(GdiTest, PolylineLeavesOutEachSegmentsEndPoint) {
