@@ -95,6 +95,9 @@ void placeSection(GameContext& g, const char* text, int32 length, int32 colour)
         int32 col = static_cast<signed char>(text[i]) - 64;
         int32 row = static_cast<signed char>(text[i + 1]) - 64;
         if (!isOnBoard(g, col, row)) continue;
+        // A point named twice keeps its first stone: overwriting a stone of
+        // the other colour could split its chain under one label.
+        if (g.stoneGrid[col][row] != 0) continue;
         g.stoneGrid[col][row] = colour;
         assignChainLabel(g, colour, col, row);
     }

@@ -67,6 +67,22 @@ TEST(RulesBoard, SetupSectionsAndVisibility)
     EXPECT_EQ(diagram(*g), (std::vector<std::string>{".....", ".....", "..O..", "....."}));
     EXPECT_EQ(g->stoneGrid[6][1] + g->stoneGrid[1][5] + g->stoneGrid[0][1], 0);
 
+    // A point named twice (a damaged record) keeps its first stone: the black
+    // chain stays whole and is captured whole.
+    std::strcpy(g->SetupText, "AABACA BA|");
+    g->setupLength = 9;
+    resetBoard(*g, false);
+    EXPECT_EQ(diagram(*g)[0], "XXX..");
+    ASSERT_TRUE(playMove(*g, 5, 4, false));
+    ASSERT_TRUE(playMove(*g, 1, 2, false));  // W
+    ASSERT_TRUE(playMove(*g, 5, 3, false));
+    ASSERT_TRUE(playMove(*g, 2, 2, false));  // W
+    ASSERT_TRUE(playMove(*g, 4, 4, false));
+    ASSERT_TRUE(playMove(*g, 3, 2, false));  // W
+    ASSERT_TRUE(playMove(*g, 3, 4, false));
+    ASSERT_TRUE(playMove(*g, 4, 1, false));  // W captures all three
+    EXPECT_EQ(diagram(*g)[0], "...O.");
+
     std::strcpy(g->SetupText, "ABA |");  // odd black section
     g->setupLength = 4;
     resetBoard(*g, false);
