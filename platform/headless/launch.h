@@ -11,6 +11,9 @@ struct LaunchOptions {
     int height = 320;
     std::string language;  // "en", "zh" or "" (the locale decides)
     bool realtime = false;
+    int scale = 2;  // the desktop window shows each screen pixel this many times over
+    bool help = false;
+    bool version = false;
 };
 
 // Parses the arguments; on an error returns false with a message.

@@ -2,6 +2,7 @@
 // the catalogue listing (--print-catalogue) and, where it is built in, the
 // desktop window.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -16,9 +17,19 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vostra [--screen WxH] [--lang en|zh] [--realtime]\n"
+    "usage: vostra [--scale N] [--screen WxH] [--lang en|zh]\n"
     "       vostra --headless --script FILE|- [--screen WxH] [--lang en|zh] [--realtime]\n"
-    "       vostra --print-catalogue\n";
+    "       vostra --print-catalogue | --help | --version\n"
+    "\n"
+    "  --scale N          show each screen pixel N times over in the window (1 to 8, default 2)\n"
+    "  --screen WxH       the device screen's size (default 240x320)\n"
+    "  --lang en|zh       the language of the texts (default: from LC_ALL, LC_MESSAGES, LANG)\n"
+    "  --headless         run without a window, reading input from a script\n"
+    "  --script FILE|-    the script of the headless runner (- reads standard input)\n"
+    "  --realtime         really wait in pauses (headless)\n"
+    "  --print-catalogue  list the problem records built into the program\n"
+    "The current problem is kept in $VOSTRA_CONFIG_DIR, else $XDG_CONFIG_HOME/vostra,\n"
+    "else ~/.config/vostra.\n";
 
 bool parseSize(const char* text, int& width, int& height) {
     int w = 0, h = 0;
@@ -46,6 +57,20 @@ bool parseLaunchOptions(int argc, char** argv, LaunchOptions& o, std::string& er
             o.headless = true;
         } else if (!std::strcmp(a, "--print-catalogue")) {
             o.printCatalogue = true;
+        } else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
+            o.help = true;
+        } else if (!std::strcmp(a, "--version")) {
+            o.version = true;
+        } else if (!std::strcmp(a, "--scale")) {
+            const char* v = value();
+            if (!v) return false;
+            char* end = nullptr;
+            const long n = std::strtol(v, &end, 10);
+            if (!*v || *end || n < 1 || n > 8) {
+                error = std::string("bad scale '") + v + "' (1 to 8)";
+                return false;
+            }
+            o.scale = int(n);
         } else if (!std::strcmp(a, "--realtime")) {
             o.realtime = true;
         } else if (!std::strcmp(a, "--script")) {
@@ -113,6 +138,14 @@ int main(int argc, char** argv) {
     if (!parseLaunchOptions(argc, argv, options, error)) {
         std::fprintf(stderr, "vostra: %s\n%s", error.c_str(), kUsage);
         return 2;
+    }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("vostra %s\n", VOSTRA_VERSION);
+        return 0;
     }
     if (options.printCatalogue) {
         for (int32 i = 1; i <= problemCatalogueCount; ++i) std::printf("%s\n", ProblemCatalogue[i]);
