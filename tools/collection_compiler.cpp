@@ -104,6 +104,16 @@ CollectionResult compileCollection(const std::vector<std::string>& paths, const 
     CollectionResult result;
     std::string text;
     for (const std::string& file : collectSgfFiles(paths, result, report)) {
+        std::error_code ec;
+        const uintmax_t size = fs::file_size(file, ec);
+        if (!ec && size > kMaxSgfFileSize) {
+            ++result.files;
+            ++result.skipped;
+            if (report)
+                std::fprintf(report, "%s: skipped: %ju bytes; SGF files of more than %ju bytes are not read\n",
+                             file.c_str(), size, static_cast<uintmax_t>(kMaxSgfFileSize));
+            continue;
+        }
         if (!readWholeFile(file, text)) {
             if (report) std::fprintf(report, "%s: cannot read: %s\n", file.c_str(), std::strerror(errno));
             result.unreadable = true;

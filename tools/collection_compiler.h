@@ -2,6 +2,7 @@
 // sorted paths, then the game trees of each file in order.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -28,6 +29,10 @@ std::vector<std::string> collectSgfFiles(const std::vector<std::string>& paths, 
 // go to report (may be null) as "path:line: text".
 void compileSgfText(std::string_view text, const std::string& path, const CompileOptions& options,
                     CollectionResult& result, FILE* report, bool quiet);
+
+// Files larger than this are skipped unread: no problem collection comes near
+// it, and reading it whole would only cost memory.
+constexpr uintmax_t kMaxSgfFileSize = 64u << 20;
 
 // Reads and compiles every file of paths.
 CollectionResult compileCollection(const std::vector<std::string>& paths, const CompileOptions& options,
