@@ -60,6 +60,7 @@ protected:
     void TearDown() override
     {
         freeScratch();
+        DestroyWindow(owner);
         platformStart(240, 320, nullptr);
         registerResources(&programResources());
     }

@@ -47,7 +47,11 @@ protected:
         ShowWindow(bar, SW_SHOW);
         UpdateWindow(bar);
     }
-    void TearDown() override { platformStart(240, 320, nullptr); }
+    void TearDown() override
+    {
+        DestroyWindow(owner);  // and the menu bar it owns
+        platformStart(240, 320, nullptr);
+    }
 
     static uint32_t pixel(int x, int y) { return screenPixels()[y * 240 + x]; }
 };

@@ -57,10 +57,26 @@ UINT virtualKey(SDL_Keycode k)
 
 class Desktop : public FrontEnd {
 public:
-    Desktop(SDL_Window* window, SDL_Renderer* renderer, SDL_Texture* texture)
-        : window_(window), renderer_(renderer), texture_(texture)
+    explicit Desktop(int scale) : scale_(scale) { openAudio(); }
+
+    // The window opens when the program has one to show: a second copy that
+    // only hands over to the first never shows a window of its own.
+    bool openWindow()
     {
-        openAudio();
+        if (texture_) return true;
+        if (failed_ || !platformMainWindow()) return false;
+        window_ = SDL_CreateWindow("Vostra", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, screenWidth() * scale_,
+                                   screenHeight() * scale_, SDL_WINDOW_SHOWN);
+        renderer_ = window_ ? SDL_CreateRenderer(window_, -1, 0) : nullptr;
+        texture_ = renderer_ ? SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                                 screenWidth(), screenHeight())
+                             : nullptr;
+        if (!texture_) {
+            std::fprintf(stderr, "vostra: cannot open a window (%s)\n", SDL_GetError());
+            failed_ = true;
+            closeProgram();
+        }
+        return texture_ != nullptr;
     }
 
     void waitForInput() override
@@ -78,6 +94,7 @@ public:
 
     void present() override
     {
+        if (!openWindow()) return;
         if (!iconSet_) setIcon();
         SDL_UpdateTexture(texture_, nullptr, screenPixels(), screenWidth() * 4);
         SDL_RenderClear(renderer_);
@@ -98,6 +115,7 @@ public:
     }
 
     DWORD tickCount() override { return SDL_GetTicks(); }
+    bool failed() const { return failed_; }
 
     void cursorChanged(CursorShape shape) override
     {
@@ -188,7 +206,7 @@ private:
     POINT toScreen(int x, int y)
     {
         int w = 1, h = 1;
-        SDL_GetWindowSize(window_, &w, &h);
+        if (window_) SDL_GetWindowSize(window_, &w, &h);
         return POINT{LONG(int64_t(x) * screenWidth() / std::max(w, 1)), LONG(int64_t(y) * screenHeight() / std::max(h, 1))};
     }
 
@@ -239,8 +257,10 @@ private:
         }
         default:
             if (e.type == g_foregroundEvent && takeForegroundRequest()) {
-                SDL_RestoreWindow(window_);
-                SDL_RaiseWindow(window_);
+                if (window_) {
+                    SDL_RestoreWindow(window_);
+                    SDL_RaiseWindow(window_);
+                }
                 if (HWND main = platformMainWindow()) SetForegroundWindow(main);
                 return true;
             }
@@ -248,9 +268,11 @@ private:
         }
     }
 
-    SDL_Window* window_;
-    SDL_Renderer* renderer_;
-    SDL_Texture* texture_;
+    int scale_;
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    bool failed_ = false;
     SDL_AudioDeviceID audio_ = 0;
     SDL_AudioSpec spec_{};
     SDL_Cursor* cursors_[SDL_NUM_SYSTEM_CURSORS] = {};
@@ -282,30 +304,16 @@ int runDesktop(const LaunchOptions& options)
     }
     // Sharp pixels when scaled.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
-    const int scale = options.scale;
-    SDL_Window* window = SDL_CreateWindow("Vostra", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                          options.width * scale, options.height * scale, SDL_WINDOW_SHOWN);
-    SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
-    SDL_Texture* texture = renderer ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                                        options.width, options.height)
-                                    : nullptr;
-    if (!texture) {
-        std::fprintf(stderr, "vostra: cannot open a window (%s); run `vostra --headless --script FILE`, "
-                             "or use the web build\n",
-                     SDL_GetError());
-        SDL_Quit();
-        return 1;
-    }
     g_foregroundEvent = SDL_RegisterEvents(1);
     setForegroundRequestWaker(wakeForForeground);
 
     // Kept for the life of the process: the platform may still speak to its
     // front-end while static objects are destroyed at exit.
-    auto* desktop = new Desktop(window, renderer, texture);
+    auto* desktop = new Desktop(options.scale);
     setLanguageOption(options.language);
     platformStart(options.width, options.height, desktop);
     createTheGame();
     const int result = WinMain(nullptr, nullptr, const_cast<LPWSTR>(L""), SW_SHOW);
     setForegroundRequestWaker(nullptr);
-    return result;
+    return desktop->failed() ? 1 : result;
 }
