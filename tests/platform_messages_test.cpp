@@ -167,7 +167,9 @@ TEST_F(MessagesTest, InputGoesToTheTopWindowUnderThePenAndKeysToTheFocus) {
         order.push_back(m.message);
         EXPECT_EQ(m.hwnd, child);
         TranslateMessage(&m);
-        if (m.message == WM_CHAR) EXPECT_EQ(m.wParam, order.size() == 2 ? WPARAM('a') : WPARAM('7'));
+        if (m.message == WM_CHAR) {
+            EXPECT_EQ(m.wParam, order.size() == 2 ? WPARAM('a') : WPARAM('7'));
+        }
         DispatchMessageW(&m);
     }
     EXPECT_EQ(order, (std::vector<UINT>{WM_KEYDOWN, WM_CHAR, WM_CHAR}));
