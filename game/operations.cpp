@@ -22,16 +22,15 @@ namespace {
 constexpr int32 kScratchSize = 8192;
 char problemScratch[kScratchSize];
 
-// Until the menu bar exists, the new label is only written to the transcript.
-void defaultLabeller(int32 mode)
+}  // namespace
+
+RightSoftKeyLabeller rightSoftKeyLabeller = writeSoftKeyLabel;
+
+void writeSoftKeyLabel(int32 mode)
 {
     if (mode < 0 || mode > 2) return;
     transcriptLine("softkey " + toUtf8(kRightSoftKeyLabels[mode]));
 }
-
-}  // namespace
-
-RightSoftKeyLabeller rightSoftKeyLabeller = defaultLabeller;
 
 void loadProblem(GameContext& g)
 {

@@ -13,6 +13,8 @@ extern int32 rightKeyMode;
 // relabelling its menu bar button.
 typedef void (*RightSoftKeyLabeller)(int32 mode);
 extern RightSoftKeyLabeller rightSoftKeyLabeller;
+// The default labeller: "softkey LABEL" in the transcript, nothing else.
+void writeSoftKeyLabel(int32 mode);
 // The English labels, indexed by mode, until the shell loads its strings.
 extern const wchar_t* const kRightSoftKeyLabels[3];
 

@@ -82,6 +82,7 @@ protected:
         g->failureText = L"Failure";
         g->goodText = L"Good";
         rightKeyMode = 0;
+        rightSoftKeyLabeller = writeSoftKeyLabel;
     }
     void TearDown() override
     {
