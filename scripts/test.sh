@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
 # Sets everything up, builds Vostra and runs the whole test suite: the normal
-# build, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
+# build, the browser build in headless Chromium against the headless runner,
+# the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
 # and short fuzzing runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export PATH="$PATH:/usr/games"
-bash scripts/deps.sh
+VOSTRA_WEB=1 bash scripts/deps.sh
 jobs=$(nproc)
 
 echo "== build and test =="
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
+
+echo "== browser build and test =="
+VOSTRA_JOBS="$jobs" bash scripts/build-web.sh
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+node tests/web/browser_test.mjs --site web-out --runner build/platform/headless/vostra \
+  --tool build/tools/vostra-problems
 
 echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer =="
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVOSTRA_SANITIZE=ON -DVOSTRA_DESKTOP=OFF >/dev/null
