@@ -81,6 +81,22 @@ function pointCentre(cols, rows, point) {
   return { x: cell * (col - 1) + radius, y: cell * (row - 1) + radius };
 }
 
+// A pixel inside every fully shown point's stone, off its centre (where the
+// last move's dot goes) and off the grid lines, in screen coordinates.
+function pointProbes(cols, rows) {
+  const probes = [];
+  for (let c = 1; c <= 19; c++) {
+    for (let r = 1; r <= 19; r++) {
+      const point = String.fromCharCode(64 + c, 64 + r);
+      const { x, y } = pointCentre(cols, rows, point);
+      const cell = pointCentre(cols, rows, 'BA').x - pointCentre(cols, rows, 'AA').x;
+      const off = Math.floor(cell / 5);
+      if (x + cell / 2 <= W && y + cell / 2 <= H - 2 * MENU_BAR) probes.push({ point, x: x + off, y: y + off + TITLE });
+    }
+  }
+  return probes;
+}
+
 // ---- PNG --------------------------------------------------------------------------
 
 // 8-bit RGB or RGBA, not interlaced (what the runner writes) -> RGBA bytes.
@@ -312,6 +328,34 @@ try {
   const stored = await en.page.evaluate(() => localStorage.getItem('vostra.registry') || '');
   check(/"CurrentProblemNo"=dword:00000002/.test(stored), 'localStorage holds problem 2 after the reload');
   await snapshot(en, 'reloaded');
+
+  // Problem 2's first move: the page must show the user's stone on its own,
+  // for the pause, before White's reply appears.
+  const line2 = firstSolvedLine(2);
+  const probes = pointProbes(line2.cols, line2.rows);
+  await en.page.evaluate((spots) => {
+    const present = vostraPage.present;
+    window.presentedPoints = [];
+    vostraPage.present = function (pixels, width, height) {
+      present.call(this, pixels, width, height);
+      window.presentedPoints.push(spots.map(([x, y]) => {
+        const p = pixels[y * width + x];
+        return p === 0 ? 'X' : p === 0xffffff ? 'O' : '.';
+      }).join(''));
+    };
+  }, probes.map((p) => [p.x, p.y]));
+  const before = await en.page.evaluate(() => window.presentedPoints.length);
+  const move = pointCentre(line2.cols, line2.rows, line2.moves[0].point);
+  await click(en, move.x, move.y);
+  await en.page.mouse.move(1, 1);
+  const frames = (await en.page.evaluate(() => window.presentedPoints)).slice(before);
+  const at = probes.findIndex((p) => p.point === line2.moves[0].point);
+  const whites = (f) => [...f].filter((c) => c === 'O').length;
+  const startWhites = whites(await en.page.evaluate(() => window.presentedPoints[0]));
+  const shown = frames.findIndex((f) => f[at] === 'X');
+  check(shown >= 0 && whites(frames[shown]) === startWhites && whites(frames.at(-1)) === startWhites + 1 &&
+        en.transcript.includes('sleep 200'),
+        `problem 2: the stone at ${line2.moves[0].point} was shown alone, then White replied after the pause`);
   await touch(en, W / 8, H - MENU_BAR / 2);  // Menu
   // "Select problem", the fourth item of the pop-up standing on the menu bar.
   const items = 9, itemHeight = 20, popupTop = H - MENU_BAR - (2 + items * itemHeight);
