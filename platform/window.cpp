@@ -155,7 +155,7 @@ Window* windowAtPoint(int x, int y) {
 Window* foregroundWindow() {
     const auto& list = S().topLevel;
     for (auto it = list.rbegin(); it != list.rend(); ++it)
-        if ((*it)->visible && !((*it)->exStyle & kExNoActivate)) return *it;
+        if ((*it)->visible && !(*it)->destroying && !((*it)->exStyle & kExNoActivate)) return *it;
     return nullptr;
 }
 
