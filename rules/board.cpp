@@ -65,11 +65,11 @@ void assignChainLabel(GameContext& g, int32 colour, int32 col, int32 row)
         // The smallest label no point of the visible area carries; the new
         // point itself still counts under 0, so the result is never 0.
         const int32 n = g.visibleCols * g.visibleRows;
-        int32 used[362] = {};
+        uint8_t used[362] = {};
         for (int32 c = 1; c <= g.visibleCols; ++c)
             for (int32 r = 1; r <= g.visibleRows; ++r) {
                 int32 l = g.chainGrid[c][r];
-                if (l >= 0 && l <= n) ++used[l];
+                if (l >= 0 && l <= n) used[l] = 1;
             }
         label = 0;
         while (label <= n && used[label] != 0) ++label;

@@ -9,6 +9,11 @@ namespace {
 
 inline char pointCode(int32 value) { return static_cast<char>(value + 64); }
 
+// stoneColour, inlined.  The scans below compare grid values directly: the
+// ring stays 0 here and the board holds only 0, +1 and -1, for which
+// stoneColour is the value itself.
+inline int32 colourOf(int32 value) { return value % 2; }
+
 int32 historyLength(const GameContext& g)
 {
     return static_cast<int32>(strnlen(g.moveHistory, sizeof g.moveHistory));
@@ -56,7 +61,7 @@ bool playMove(GameContext& g, int32 col, int32 row, bool redraw)
     // ring, lines beyond the view, the columns a damaged record can name) is
     // refused like an illegal move.
     if (!isOnBoard(g, col, row)) return false;
-    if (stoneColour(g.stoneGrid[col][row]) != 0) return false;
+    if (colourOf(g.stoneGrid[col][row]) != 0) return false;
 
     const int32 side = g.sideToMove;
     const int32 cols = g.visibleCols;
@@ -67,36 +72,46 @@ bool playMove(GameContext& g, int32 col, int32 row, bool redraw)
     std::memcpy(savedLabels, g.chainGrid, sizeof savedLabels);
     assignChainLabel(g, side, col, row);
 
-    // Count the empty neighbours of every chain, with the ring reading as
-    // occupied.  Only zero versus non-zero matters.
-    int32 libertyTally[362] = {};
-    setBorderRing(g, 9);
-    for (int32 c = 1; c <= cols; ++c) {
-        for (int32 r = 1; r <= rows; ++r) {
-            if (stoneColour(g.stoneGrid[c][r]) == 0) continue;
-            int32 free = (stoneColour(g.stoneGrid[c - 1][r]) == 0) +
-                         (stoneColour(g.stoneGrid[c + 1][r]) == 0) +
-                         (stoneColour(g.stoneGrid[c][r - 1]) == 0) +
-                         (stoneColour(g.stoneGrid[c][r + 1]) == 0);
-            libertyTally[g.chainGrid[c][r]] += free;
+    // Which chains have a liberty: every empty real point marks the chains
+    // of its four neighbours.  Stones stand only in the visible area, so the
+    // empty points that can touch them lie within one line beyond it; the
+    // ring is no point and never counts.  A chain is unmarked exactly when
+    // none of its stones has an empty neighbour.
+    const int32 ownLabel = g.chainGrid[col][row];
+    uint8_t hasLiberty[362] = {};
+    const int32 lastCol = cols < 19 ? cols + 1 : 19;
+    const int32 lastRow = rows < 19 ? rows + 1 : 19;
+    for (int32 c = 1; c <= lastCol; ++c) {
+        const int32* stones = g.stoneGrid[c];
+        const int32* left = g.chainGrid[c - 1];
+        const int32* here = g.chainGrid[c];
+        const int32* right = g.chainGrid[c + 1];
+        for (int32 r = 1; r <= lastRow; ++r) {
+            if (stones[r] != 0) continue;
+            hasLiberty[left[r]] = 1;
+            hasLiberty[right[r]] = 1;
+            hasLiberty[here[r - 1]] = 1;
+            hasLiberty[here[r + 1]] = 1;
         }
     }
-    setBorderRing(g, 0);
 
+    // The captured stones in scan order; the last one is the captured point.
+    int32 capturedCols[362], capturedRows[362];
     int32 captureCount = 0;
-    int32 capturedCol = 0, capturedRow = 0;
     for (int32 c = 1; c <= cols; ++c) {
+        const int32* stones = g.stoneGrid[c];
+        const int32* labels = g.chainGrid[c];
         for (int32 r = 1; r <= rows; ++r) {
-            if (stoneColour(g.stoneGrid[c][r]) == -side && libertyTally[g.chainGrid[c][r]] == 0) {
-                ++captureCount;
-                capturedCol = c;
-                capturedRow = r;
-            }
+            capturedCols[captureCount] = c;
+            capturedRows[captureCount] = r;
+            captureCount += (stones[r] == -side) & (hasLiberty[labels[r]] == 0);
         }
     }
+    const int32 capturedCol = captureCount ? capturedCols[captureCount - 1] : 0;
+    const int32 capturedRow = captureCount ? capturedRows[captureCount - 1] : 0;
 
     bool refused = false;
-    if (captureCount == 0 && libertyTally[g.chainGrid[col][row]] == 0)
+    if (captureCount == 0 && hasLiberty[ownLabel] == 0)
         refused = true;  // suicide
     else if (captureCount == 1 && g.lastCaptureCount == 1 && capturedCol == g.lastMoveCol &&
              capturedRow == g.lastMoveRow)
@@ -114,20 +129,15 @@ bool playMove(GameContext& g, int32 col, int32 row, bool redraw)
     g.moveNumber += 1;
     g.lastCaptureCount = captureCount;
 
-    if (captureCount > 0) {
-        for (int32 c = 1; c <= cols; ++c) {
-            for (int32 r = 1; r <= rows; ++r) {
-                if (stoneColour(g.stoneGrid[c][r]) != -side || libertyTally[g.chainGrid[c][r]] != 0)
-                    continue;
-                g.stoneGrid[c][r] = 0;
-                g.chainGrid[c][r] = 0;
-                if (redraw) {
-                    HDC dc = GetDC(g.mainWindow);
-                    drawEmptyPoint(g, dc, c, r);
-                    if (c == g.highlightCol && r == g.highlightRow) drawHighlightBox(g, dc);
-                    ReleaseDC(g.mainWindow, dc);
-                }
-            }
+    for (int32 i = 0; i < captureCount; ++i) {
+        const int32 c = capturedCols[i], r = capturedRows[i];
+        g.stoneGrid[c][r] = 0;
+        g.chainGrid[c][r] = 0;
+        if (redraw) {
+            HDC dc = GetDC(g.mainWindow);
+            drawEmptyPoint(g, dc, c, r);
+            if (c == g.highlightCol && r == g.highlightRow) drawHighlightBox(g, dc);
+            ReleaseDC(g.mainWindow, dc);
         }
     }
 
