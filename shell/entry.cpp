@@ -25,7 +25,11 @@ bool becomeOnlyCopy() {
         HANDLE mutex = CreateMutexW(nullptr, FALSE, windowClassName);
         if (!mutex) return false;
         // The mutex stays open for the life of the process.
-        if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            static HANDLE instanceMutex;
+            instanceMutex = mutex;
+            return true;
+        }
         CloseHandle(mutex);
         HWND other = FindWindowW(windowClassName, windowTitle);
         if (!other) {
