@@ -25,3 +25,11 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVOSTRA_SANITIZE=ON -DVOSTRA_
 cmake --build build-asan -j"$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
    ctest --output-on-failure -j"$jobs")
+
+echo "== fuzzing: records, tree and rules (60 s) =="
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOSTRA_FUZZ=ON \
+  -DVOSTRA_TESTS=OFF -DVOSTRA_DESKTOP=OFF >/dev/null
+cmake --build build-fuzz -j"$jobs" --target fuzz_record
+fuzz_out="$(mktemp -d)"
+build-fuzz/fuzz/fuzz_record -max_total_time=60 -print_final_stats=1 "$fuzz_out" fuzz/corpus/record
+rm -rf "$fuzz_out"
