@@ -130,18 +130,3 @@ TEST(RulesBoard, PassSubstituteSearchesTheCornerBlock)
     g->stoneGrid[2][1] = g->stoneGrid[1][1] = 1;
     EXPECT_EQ(substitute(), std::make_pair(20, 20));
 }
-
-TEST(RulesBoard, StoneColourAndRing)
-{
-    EXPECT_EQ(stoneColour(9), 1);
-    EXPECT_EQ(stoneColour(-1), -1);
-    EXPECT_EQ(stoneColour(0), 0);
-    auto g = emptyBoard(19, 19);
-    setBorderRing(*g, 9);
-    EXPECT_EQ(g->stoneGrid[0][7] + g->stoneGrid[20][20] + g->stoneGrid[13][0] + g->stoneGrid[4][20], 36);
-    EXPECT_EQ(g->stoneGrid[1][1], 0);
-    EXPECT_TRUE(isOnBoard(*g, 19, 1));
-    EXPECT_FALSE(isOnBoard(*g, 0, 1));
-    EXPECT_FALSE(isOnBoard(*g, 20, 20));
-    EXPECT_TRUE(isPass(20, 20));
-}
