@@ -1,6 +1,7 @@
 // Named mutexes as lock files, and the local socket through which copies of
 // the program talk: "find CLASS TITLE" (answered 1 or 0) and "front".
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstddef>
@@ -61,6 +62,14 @@ struct Server {
 };
 Server* g_server = nullptr;      // listening while this copy holds a named mutex
 int g_heldMutexes = 0;
+
+// Every mutex handed out and not yet closed, as the system's handle table
+// would keep them (a program may hold one for its whole life).
+std::vector<KernelObject*>& openHandles()
+{
+    static auto* handles = new std::vector<KernelObject*>;
+    return *handles;
+}
 
 std::string lockPathFor(const std::string& name)
 {
@@ -288,6 +297,7 @@ void setForegroundRequestWaker(void (*wake)()) { g_waker = wake; }
 HANDLE CreateMutexW(void* security, BOOL initialOwner, LPCWSTR name)
 {
     auto* m = new KernelObject;
+    openHandles().push_back(m);
     SetLastError(ERROR_SUCCESS);
     if (!name || !*name) return m;
     m->name = toUtf8(name);
@@ -309,7 +319,10 @@ HANDLE CreateMutexW(void* security, BOOL initialOwner, LPCWSTR name)
 
 BOOL CloseHandle(HANDLE handle)
 {
-    if (!handle) return FALSE;
+    auto& handles = openHandles();
+    auto it = std::find(handles.begin(), handles.end(), handle);
+    if (it == handles.end()) return FALSE;
+    handles.erase(it);
     if (handle->lockFd >= 0) {
         if (--g_heldMutexes == 0) stopServer();
         close(handle->lockFd);

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -205,6 +206,11 @@ TEST(ShellProgram, KillingDuringAStoreNeverLosesTheStoredValue)
     const int problems = catalogueSize();
     TempConfigDir dir;
     std::ofstream(dir.file("script.txt")) << "command 40005\n";
+    // Kills spread over a whole run's time, as long as a run takes here.
+    const auto start = std::chrono::steady_clock::now();
+    runProgram(dir.path(), "command 40005\n");
+    const long runMicroseconds = std::max<long>(
+        1000, long(std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count()));
     std::mt19937 random(12345);
     int kept = 0, replaced = 0;
     const int rounds = 150;
@@ -225,7 +231,7 @@ TEST(ShellProgram, KillingDuringAStoreNeverLosesTheStoredValue)
             _exit(127);
         }
         ASSERT_GT(pid, 0);
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % (runMicroseconds * 6 / 5)));
         kill(pid, SIGKILL);
         int status;
         waitpid(pid, &status, 0);
