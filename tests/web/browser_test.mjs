@@ -175,7 +175,7 @@ async function openBrowser(locale) {
     executablePath: options.chromium,
     headless: true,
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync'],
+           '--disable-component-update', '--disable-sync', '--disable-dev-shm-usage'],
     locale,
     hasTouch: true,
     // Room for the screen at twice its size, with a margin around it.
