@@ -129,8 +129,8 @@ TEST(Record, RandomRecordsDecodeToTheirFields)
         std::string record = encodeRecord(s);
         auto g = decoded(unpacked(record));
         ASSERT_EQ(std::string(g->SetupText), expectedSetup(s)) << record;
-        const std::string nodes = expectedNodes(s);  // may hold a NUL (depth 208)
-        ASSERT_EQ(std::string(g->NodeText, nodes.size() + 1), nodes + '\0') << record;
+        const std::string text = expectedNodes(s);  // may hold a NUL (depth 208)
+        ASSERT_EQ(std::string(g->NodeText, text.size() + 1), text + '\0') << record;
     }
 }
 
