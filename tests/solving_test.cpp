@@ -14,6 +14,7 @@
 #include "problems/tree.h"
 #include "resources/resources.h"
 #include "rules/board.h"
+#include "rules/takeback.h"
 #include "solving/hints.h"
 #include "solving/solve.h"
 #include "view/input.h"
@@ -178,6 +179,13 @@ TEST_F(Solving, NestedDefencesAreToured)
     EXPECT_EQ(g->offTree, 1);
     EXPECT_EQ(g->solvedFlag, 0);
     EXPECT_EQ(take({"status", "softkey"}), (std::vector<std::string>{"status Failure", "softkey Hint"}));
+
+    // Back to before the last move: the solved walk cleared every exhausted
+    // group, so refuting w2 again starts a new cycle.
+    goBack(*g);
+    EXPECT_EQ(history(), "CCFC");
+    tap(3, 6);
+    EXPECT_EQ(take({"status"}), (std::vector<std::string>{"status Good"}));
 
     // A restart forgets the tour: White answers b1 with w1 again.
     startProblem(*g);
