@@ -33,3 +33,9 @@ cmake --build build-fuzz -j"$jobs" --target fuzz_record
 fuzz_out="$(mktemp -d)"
 build-fuzz/fuzz/fuzz_record -max_total_time=60 -print_final_stats=1 "$fuzz_out" fuzz/corpus/record
 rm -rf "$fuzz_out"
+
+echo "== fuzzing: SGF reader and problem compiler (60 s) =="
+cmake --build build-fuzz -j"$jobs" --target fuzz_sgf
+fuzz_out="$(mktemp -d)"
+build-fuzz/fuzz/fuzz_sgf -max_total_time=60 -print_final_stats=1 -dict=fuzz/sgf.dict "$fuzz_out" fuzz/corpus/sgf
+rm -rf "$fuzz_out"
