@@ -174,6 +174,7 @@ private:
     int32_t cols_ = 3, rows_ = 3;
     std::vector<int32_t> order_;  // out nodes in depth-first order, root excluded
     std::vector<bool> onSuccess_;
+    std::vector<bool> removed_;   // dropped to fit the limits
 
     bool fail(int32_t line, std::string text)
     {
@@ -571,7 +572,8 @@ private:
                                      std::to_string(kMaxColourStones) + " of each colour and " +
                                      std::to_string(kMaxSetupStones) + " in all");
 
-        std::vector<bool> removed(outs_.size(), false);
+        removed_.assign(outs_.size(), false);
+        std::vector<bool>& removed = removed_;
         int32_t dropped = 0;
         for (int32_t n : order_) {
             const OutNode& o = outs_[n];
@@ -656,6 +658,7 @@ private:
     bool finish()
     {
         for (int32_t n : order_) {
+            if (removed_[n]) continue;
             const OutNode& o = outs_[n];
             // The trainer makes the user refute every White answer to a
             // correct move; an answer with no successful line cannot be.
