@@ -169,10 +169,15 @@ TEST(ShellProgram, RightButtonRestartsTheProblem)
 {
     TempConfigDir dir;
     ProgramRun r = runProgram(dir.path(), "command 40083\ndump\nrtap 100 100\ndump\n");
-    EXPECT_NE(r.out.find("move=2 side=W"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.rfind("move=1 side=B"), std::string::npos);
-    EXPECT_GT(r.out.rfind("move=1 side=B"), r.out.find("move=2 side=W"));
-    EXPECT_EQ(count(r.out, "notify 1030"), 2) << r.out;
+    std::vector<std::string> states;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("state ", 0) == 0) states.push_back(line);
+    ASSERT_EQ(states.size(), 2u) << r.out;
+    EXPECT_EQ(states[0].find(" move=1 "), std::string::npos) << states[0];  // the pass was played
+    EXPECT_NE(states[1].find(" move=1 side=B "), std::string::npos) << states[1];
+    EXPECT_EQ(states[1].substr(states[1].size() - 8), "history=") << states[1];
+    EXPECT_EQ(count(r.out.substr(r.out.find(states[0])), "notify 1030"), 1) << r.out;  // restarted after the dump
 }
 
 TEST(ShellProgram, ProblemNumberSurvivesARestart)
