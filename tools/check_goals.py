@@ -206,10 +206,11 @@ class Gtp:
         return int(reply[0]) if reply else 0
 
     def close(self):
-        try:
-            self.send("quit")
-        except (RuntimeError, BrokenPipeError):
-            pass
+        if self.proc.poll() is None:
+            try:
+                self.send("quit")
+            except (RuntimeError, OSError):
+                self.proc.kill()
         self.proc.wait()
 
 
@@ -223,13 +224,12 @@ def read_code(code):
 
 
 class Problem:
-    def __init__(self, path):
-        self.path = path
-        self.name = os.path.basename(path)
-        with open(path, encoding="utf-8") as f:
-            self.root = parse_sgf(f.read())
+    def __init__(self, name, text):
+        self.name = name
+        self.root = parse_sgf(text)
         self.errors = []
-        self.notes = []
+        self.checked = 0
+        self.node_count = 0
 
     def error(self, text):
         self.errors.append(text)
@@ -397,6 +397,15 @@ def check_play(p, gtp, verbose):
     walk(p.root, [])
 
 
+def check_problem(p, gtp, verbose=False):
+    """Runs every check on one problem; its errors are left in p.errors."""
+    check_form(p)
+    if not p.errors:
+        check_solvable(p)
+    if not p.errors:
+        check_play(p, gtp, verbose)
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
@@ -409,7 +418,8 @@ def main():
     files = []
     for path in args.paths:
         if os.path.isdir(path):
-            files += [os.path.join(path, f) for f in sorted(os.listdir(path)) if f.endswith(".sgf")]
+            files += [os.path.join(path, f) for f in sorted(os.listdir(path))
+                      if f.lower().endswith(".sgf")]
         else:
             files.append(path)
     if not files:
@@ -421,18 +431,22 @@ def main():
     try:
         for path in files:
             try:
-                p = Problem(path)
+                with open(path, encoding="utf-8") as f:
+                    p = Problem(os.path.basename(path), f.read())
             except (OSError, UnicodeDecodeError, SgfError) as e:
                 print("FAIL %s: %s" % (path, e))
                 failed += 1
                 continue
-            check_form(p)
-            if not p.errors:
-                check_solvable(p)
-            if not p.errors:
-                if args.verbose:
-                    print(p.name)
-                check_play(p, gtp, args.verbose)
+            if args.verbose:
+                print(p.name)
+            try:
+                check_problem(p, gtp, args.verbose)
+            except RuntimeError as e:
+                # GNU Go stopped or took too long: this problem cannot be
+                # judged; start a fresh GNU Go for the next one.
+                p.error(str(e))
+                gtp.close()
+                gtp = Gtp()
             if p.errors:
                 failed += 1
                 print("FAIL %s" % p.name)
