@@ -196,6 +196,8 @@ TEST(SolvingSoak, RandomEventsKeepTheBoardConsistent)
     EXPECT_GE(fe.eventsDone, 20000);
     EXPECT_GT(fe.successes, 0);
 
+    DestroyWindow(fe.main);
+    while (GetMessageW(&m, nullptr, 0, 0)) DispatchMessageW(&m);
     rightSoftKeyLabeller = writeSoftKeyLabel;
     platformStart(240, 320, nullptr);
 }
