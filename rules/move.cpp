@@ -78,7 +78,8 @@ bool playMove(GameContext& g, int32 col, int32 row, bool redraw)
     // ring is no point and never counts.  A chain is unmarked exactly when
     // none of its stones has an empty neighbour.
     const int32 ownLabel = g.chainGrid[col][row];
-    uint8_t hasLiberty[362] = {};
+    alignas(8) uint8_t hasLiberty[368] = {};
+    alignas(8) uint8_t opposing[368] = {};  // 1 for the labels of opposing chains
     const int32 lastCol = cols < 19 ? cols + 1 : 19;
     const int32 lastRow = rows < 19 ? rows + 1 : 19;
     for (int32 c = 1; c <= lastCol; ++c) {
@@ -87,7 +88,10 @@ bool playMove(GameContext& g, int32 col, int32 row, bool redraw)
         const int32* here = g.chainGrid[c];
         const int32* right = g.chainGrid[c + 1];
         for (int32 r = 1; r <= lastRow; ++r) {
-            if (stones[r] != 0) continue;
+            if (stones[r] != 0) {
+                opposing[here[r]] |= stones[r] == -side;
+                continue;
+            }
             hasLiberty[left[r]] = 1;
             hasLiberty[right[r]] = 1;
             hasLiberty[here[r - 1]] = 1;
@@ -95,10 +99,19 @@ bool playMove(GameContext& g, int32 col, int32 row, bool redraw)
         }
     }
 
-    // The captured stones in scan order; the last one is the captured point.
+    // Most moves capture nothing: look for an opposing chain without a
+    // liberty, eight labels at a time, before scanning the board for its
+    // stones.  They are listed in scan order; the last is the captured point.
     int32 capturedCols[362], capturedRows[362];
     int32 captureCount = 0;
-    for (int32 c = 1; c <= cols; ++c) {
+    uint64_t dead = 0;
+    for (int32 i = 0; i < 368; i += 8) {
+        uint64_t o, l;
+        std::memcpy(&o, opposing + i, 8);
+        std::memcpy(&l, hasLiberty + i, 8);
+        dead |= o & ~l;
+    }
+    for (int32 c = 1; dead && c <= cols; ++c) {
         const int32* stones = g.stoneGrid[c];
         const int32* labels = g.chainGrid[c];
         for (int32 r = 1; r <= rows; ++r) {
