@@ -119,11 +119,22 @@ TEST_F(SolvingSessions, EveryLineOfEveryCatalogueProblem)
         p.problem = problem;
         p.expect(m, "loaded", "");
 
+        // In a sound problem every White answer to a move that can succeed
+        // can itself be refuted: then every successful line ends solved and
+        // every failed line ends failed.
+        bool sound = true;
+        for (int n = 1; n < m.tree.size(); ++n)
+            if (m.tree.depth[n] % 2 == 0 && m.tree.winnable(m.tree.parent(n)))
+                sound = sound && m.tree.winnable(n);
+
         bool leftForNext = false;
         int session = 0;
         for (int leaf : m.tree.leaves()) {
             ++session;
             playSession(p, m, leaf, session % 2 == 0, session % 4 < 2);
+            if (sound)
+                EXPECT_EQ(m.tree.flag[leaf] == '1' ? m.solved : m.failed, true)
+                    << "problem " << problem << ", line to node " << leaf;
             p.checkpoint(m, "line to node " + std::to_string(leaf));
             if (m.solved && !leftForNext && count > 1) {
                 // The right soft key now reads "Next problem" and goes there;
