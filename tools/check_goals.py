@@ -28,8 +28,10 @@ lets a ko count as reaching the goal; one that speaks of seki lets Black's
 marked stones live in seki, judged by GNU Go's dragon status since its
 life-and-death reader does not recognise seki.
 
-GNU Go reads only the top-left corner's stones; the rest of its 19x19 board is
-empty, like the open board beyond the part the trainer shows.
+GNU Go reads each problem on a 19x19 board holding the problem's stones and
+nothing else, as the trainer does. The trainer lets nobody play beyond the part
+of the board it shows, so a problem must never need a move there; GNU Go,
+which may play anywhere, is the stricter judge.
 
 Exit status 0 when every problem passes, 1 otherwise.
 """
@@ -48,6 +50,8 @@ MAX_NODES = 499
 MAX_DEPTH = 77
 GOALS = ("Black to win the capturing race", "Black to kill", "Black to capture",
          "Black to live")
+
+POINT = re.compile(r"[a-s][a-s]")
 
 HOLDS, KO, FAILS = 2, 1, 0
 VERDICT = {HOLDS: "goal reached", KO: "ko", FAILS: "goal not reached"}
@@ -111,8 +115,8 @@ def parse_sgf(text):
                 while i < n and text[i] != "]":
                     if text[i] == "\\" and i + 1 < n:
                         i += 1
-                        if text[i] in "\r\n":      # soft line break
-                            i += 1
+                        if text[i] in "\r\n":      # soft line break: \n, \r, \r\n or \n\r
+                            i += 2 if text[i:i + 2] in ("\r\n", "\n\r") else 1
                             continue
                     value.append(text[i])
                     i += 1
@@ -267,6 +271,8 @@ def check_form(p):
         p.error("a target mark does not fit the goal")
     if len(set(p.black) | set(p.white)) != len(p.black) + len(p.white):
         p.error("two setup stones share a point")
+    if not all(POINT.fullmatch(s) for s in p.black + p.white + targets):
+        p.error("a setup stone or mark lies off the board")
 
     count = [1]
     depth = [0]
@@ -283,8 +289,13 @@ def check_form(p):
             if set(child.props) & {"AB", "AW", "AE"}:
                 p.error("%s: setup inside the tree" % line_name(moves))
             move = child.props[colour][0]
+            if not (move == "" or move == "tt" or POINT.fullmatch(move)):
+                p.error("%s: move %r lies off the board" % (line_name(moves), move))
+                continue
             child.move = move
             child.colour = colour
+            if d + 1 > MAX_DEPTH:
+                continue          # reported below; deeper nodes are not read
             if child.children:
                 walk(child, d + 1, moves + [move])
             else:

@@ -51,6 +51,7 @@ class CatchesFaults(unittest.TestCase):
                          "does not begin with a goal")
         self.assertFault(check("(;B[aa]C[Good])"), "no Correct or Wrong comment")
         self.assertFault(check("(;B[aa];B[ba]C[Correct])"), "single W move")
+        self.assertFault(check("(;B[az]C[Correct])"), "off the board")
         self.assertFault(check("(;B[aa]C[Correct])", HEAD.replace("TR[ca]", "TR[aa]")),
                          "empty point")
 
