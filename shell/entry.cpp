@@ -18,15 +18,16 @@ constexpr int kInstanceAttempts = 5;
 constexpr DWORD kInstanceRetryMs = 500;
 constexpr int kMenuBarHeight = 26;
 
+// The single-instance marker, open for the life of the process.
+HANDLE instanceMutex = nullptr;
+
 // True when this is the only copy; false when start-up must stop (another
 // copy runs, and has been brought to the front if it could be found).
 bool becomeOnlyCopy() {
     for (int attempt = 0; attempt < kInstanceAttempts; ++attempt) {
         HANDLE mutex = CreateMutexW(nullptr, FALSE, windowClassName);
         if (!mutex) return false;
-        // The mutex stays open for the life of the process.
         if (GetLastError() != ERROR_ALREADY_EXISTS) {
-            static HANDLE instanceMutex;
             instanceMutex = mutex;
             return true;
         }
