@@ -2,9 +2,10 @@
 // a local static server, drives it in headless Chromium (mouse and touch),
 // then replays the very same input as a script in the headless runner and
 // requires the same transcript and the same screen, pixel for pixel:
-//   1. problem 1 solved along its first successful line by clicks on the
-//      points' pixel centres ("status Success"), the right soft key tapped to
-//      reach problem 2;
+//   1. problem 1 solved by clicks on the points' pixel centres: its first
+//      successful line, then each further White defence after "Good" and
+//      "Next variation", up to "status Success"; the right soft key tapped
+//      to reach problem 2;
 //   2. the page reloaded: problem 2 is still current (kept in localStorage);
 //      the number dialog, typed into through the numeric input, loads problem 3;
 //   3. a Chinese browser shows the Chinese screen.
@@ -66,6 +67,75 @@ function firstSolvedLine(number) {
     if (m[5] === 'solved') return { cols: +size[1], rows: +size[2], moves: path.filter((n) => n.colour === 'B') };
   }
   throw new Error(`problem ${number} has no solved line`);
+}
+
+// What solving a problem takes from the user: Black's taps and the "Next
+// variation" presses, following the trainer's tour of White's defences (White
+// answers with the first defence not yet refuted; a refuted line with
+// defences left over gives "Good" and the next variation).
+function solvingSteps(number) {
+  const shown = spawnSync(options.tool, ['show', '--number', String(number), options.catalogue], { encoding: 'utf8' });
+  if (shown.status !== 0) throw new Error(`vostra-problems show failed: ${shown.stderr}`);
+  const size = /^size (\d+)x(\d+)/m.exec(shown.stdout);
+  const nodes = [{ depth: 0 }];
+  for (const line of shown.stdout.split('\n')) {
+    const m = /^( *)([BW]) (\S+)  flag ([01])/.exec(line);
+    if (m) nodes.push({ depth: m[1].length / 2, colour: m[2], point: m[3], flag: m[4] });
+  }
+  const children = (i) => {
+    const out = [];
+    for (let j = i + 1; j < nodes.length && nodes[j].depth > nodes[i].depth; j++) {
+      if (nodes[j].depth === nodes[i].depth + 1) out.push(j);
+    }
+    return out;
+  };
+  const parent = (i) => {
+    for (let j = i - 1; j >= 0; j--) if (nodes[j].depth === nodes[i].depth - 1) return j;
+    return -1;
+  };
+  const solvable = (i) => (children(i).length ? children(i).some(solvable) : nodes[i].flag === '1');
+  const visited = nodes.map(() => false);
+  const steps = [];
+  let goods = 0;
+  let current = 0;
+  for (let guard = 0; guard < 10000; guard++) {
+    if (children(current).length) {
+      const black = children(current).find(solvable);
+      if (black === undefined) throw new Error(`problem ${number}: no solving move after node ${current}`);
+      if (nodes[black].point === 'pass') throw new Error(`problem ${number} would need a pass`);
+      steps.push({ tap: nodes[black].point });
+      current = black;
+      const replies = children(current);
+      if (replies.length) {
+        let white = replies.find((k) => !visited[k]);
+        if (white === undefined) {
+          replies.forEach((k) => { visited[k] = false; });
+          white = replies[0];
+        }
+        current = white;
+      }
+      if (children(current).length) continue;
+    }
+    // A leaf: walk back towards the root looking for a defence not yet refuted.
+    visited[current] = true;
+    let pending = -1;
+    for (let n = parent(current); n >= 0; n = parent(n)) {
+      const kids = children(n);
+      if (nodes[n].depth % 2 === 1 && kids.length >= 2) {
+        pending = kids.find((k) => !visited[k]) ?? -1;
+        if (pending >= 0) break;
+        kids.forEach((k) => { visited[k] = false; });
+      } else {
+        visited[n] = true;
+      }
+      if (nodes[n].depth === 0) break;
+    }
+    if (pending < 0) return { cols: +size[1], rows: +size[2], steps, goods };
+    goods++;
+    steps.push({ next: true });
+    current = pending;
+  }
+  throw new Error(`problem ${number}: the tour does not end`);
 }
 
 // Client pixel at the centre of a point, as the board layout puts it: the
@@ -290,8 +360,7 @@ if (!check(printed.length === catalogue.length && printed.every((r, i) => r === 
            'the runner was built from the catalogue the page uses')) {
   process.exit(1);
 }
-const line = firstSolvedLine(1);
-if (line.moves.some((m) => m.point === 'pass')) throw new Error('problem 1 would need a pass');
+const solving = solvingSteps(1);
 
 const server = await serve(path.resolve(options.site));
 const url = `http://127.0.0.1:${server.address().port}/`;
@@ -308,12 +377,18 @@ try {
   await idle(en.page);
   measurements.firstFrame = await en.page.evaluate(() => performance.getEntriesByName('vostra-first-frame')[0].startTime);
   measurements.sizes = { ...sizes };
-  for (const move of line.moves) {
-    const p = pointCentre(line.cols, line.rows, move.point);
-    await click(en, p.x, p.y);
+  for (const step of solving.steps) {
+    if (step.next) {
+      await touch(en, W * 7 / 8, H - MENU_BAR / 2);  // "Next variation"
+    } else {
+      const p = pointCentre(solving.cols, solving.rows, step.tap);
+      await click(en, p.x, p.y);
+    }
   }
   await en.page.mouse.move(1, 1);  // off the screen: no stray hover later
-  check(en.transcript.includes('status Success'), 'problem 1 solved: "status Success" in the console');
+  const goods = en.transcript.filter((l) => l === 'status Good').length;
+  check(en.transcript.includes('status Success') && goods === solving.goods,
+        `problem 1 solved: "status Success" in the console after ${solving.goods} "Good"`);
   await snapshot(en, 'solved');
   await touch(en, W * 7 / 8, H - MENU_BAR / 2);
   check(en.transcript.at(-1) === 'softkey Hint', 'the right soft key loaded the next problem');
