@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, builds Vostra and runs the whole test suite: the normal
 # build, the browser build in headless Chromium against the headless runner,
-# the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and short fuzzing runs.
+# short fuzzing runs, and last the same suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export PATH="$PATH:/usr/games"
@@ -20,12 +20,6 @@ VOSTRA_JOBS="$jobs" bash scripts/build-web.sh
 node tests/web/browser_test.mjs --site web-out --runner build/platform/headless/vostra \
   --tool build/tools/vostra-problems
 
-echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer =="
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVOSTRA_SANITIZE=ON -DVOSTRA_DESKTOP=OFF >/dev/null
-cmake --build build-asan -j"$jobs"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-   ctest --output-on-failure -j"$jobs")
-
 echo "== fuzzing: records, tree and rules (60 s) =="
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOSTRA_FUZZ=ON \
   -DVOSTRA_TESTS=OFF -DVOSTRA_DESKTOP=OFF >/dev/null
@@ -39,3 +33,9 @@ cmake --build build-fuzz -j"$jobs" --target fuzz_sgf
 fuzz_out="$(mktemp -d)"
 build-fuzz/fuzz/fuzz_sgf -max_total_time=60 -print_final_stats=1 -dict=fuzz/sgf.dict "$fuzz_out" fuzz/corpus/sgf
 rm -rf "$fuzz_out"
+
+echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer =="
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVOSTRA_SANITIZE=ON -DVOSTRA_DESKTOP=OFF >/dev/null
+cmake --build build-asan -j"$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+   ctest --output-on-failure -j"$jobs")
