@@ -33,9 +33,13 @@ bool sane(long left, long top, long right, long bottom) {
 
 void fillScreenRect(DeviceContext* dc, RECT r, uint32_t pixel) {
     r = intersectRect(r, dc->clip);
-    for (int y = r.top; y < r.bottom; ++y) {
-        if (dc->occluders.empty()) fillRow(dc->pixels + size_t(y) * size_t(dc->stride) + r.left, r.right - r.left, pixel);
-        else spanOutside(dc, y, r.left, r.right, pixel, 0);
+    if (dc->occluders.empty()) {
+        const size_t stride = size_t(dc->stride);
+        uint32_t* p = dc->pixels + size_t(r.top) * stride + r.left;
+        const int n = r.right - r.left;
+        for (int y = r.top; y < r.bottom; ++y, p += stride) fillRow(p, n, pixel);
+    } else {
+        for (int y = r.top; y < r.bottom; ++y) spanOutside(dc, y, r.left, r.right, pixel, 0);
     }
 }
 
@@ -171,8 +175,25 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
     if (first >= last) return TRUE;
     std::vector<EllipseRow> own;
     const EllipseRow* rows = ellipseRows(w, h, first, last, own);
-    // Wholly visible: straight into the framebuffer.
+    // Wholly visible and both pen and brush drawing: straight into the
+    // framebuffer, outline and inside of each row in one go.
     const bool direct = hdc->occluders.empty() && x0 >= c.left && x0 + w <= c.right;
+    if (direct && !pen->hollow && !brush->hollow) {
+        const size_t stride = size_t(hdc->stride);
+        uint32_t* row = hdc->pixels + size_t(y0 + first) * stride + x0;
+        for (long j = first; j < last; ++j, row += stride) {
+            const EllipseRow& r = rows[j - first];
+            if (r.shape.from > r.shape.to) continue;
+            if (r.inFrom > r.inTo) {
+                fillRow(row + r.shape.from, r.shape.to + 1 - r.shape.from, pen->pixel);
+            } else {
+                fillRow(row + r.shape.from, r.inFrom - r.shape.from, pen->pixel);
+                fillRow(row + r.inFrom, r.inTo + 1 - r.inFrom, brush->pixel);
+                fillRow(row + r.inTo + 1, r.shape.to - r.inTo, pen->pixel);
+            }
+        }
+        return TRUE;
+    }
     for (long j = first; j < last; ++j) {
         const EllipseRow& r = rows[j - first];
         if (r.shape.from > r.shape.to) continue;

@@ -127,21 +127,41 @@ constexpr uint32_t kLiveDC = 0x44432121;
 // (screen coordinates) as well; null window gives the whole screen.
 DeviceContext* acquireDC(Window* w, const RECT* clipScreen);
 void releaseDC(DeviceContext* dc);
-bool validDC(HDC dc);
+inline bool validDC(HDC dc) { return dc && dc->magic == kLiveDC; }
+// Counts changes of the window layout (see readyDC).
+extern uint64_t layoutCount;
+inline uint64_t windowLayout() { return layoutCount; }
+void windowLayoutChanged();
+// Works the clip out again for the present layout (readyDC's slow path).
+void refreshDC(DeviceContext* dc);
 // validDC, and the clip brought up to date when windows have been created,
 // moved, shown, hidden, raised or destroyed since it was worked out.  Every
 // drawing call starts with it.
-bool readyDC(HDC dc);
-// Counts changes of the window layout (see readyDC).
-uint64_t windowLayout();
-void windowLayoutChanged();
+inline bool readyDC(HDC dc) {
+    if (!validDC(dc)) return false;
+    if (dc->layout != layoutCount) refreshDC(dc);
+    return true;
+}
 
 // Span and pixel writes in screen coordinates, clipped to the context.
 inline void fillRow(uint32_t* p, int n, uint32_t pixel) {
-    // In blocks of eight, which the compiler turns into vector stores.
-    for (; n >= 8; n -= 8, p += 8)
-        for (int i = 0; i < 8; ++i) p[i] = pixel;
-    for (; n > 0; --n) *p++ = pixel;
+    // Blocks of eight (or four), which the compiler turns into vector stores;
+    // the last block overlaps the one before it rather than finishing pixel
+    // by pixel.
+    if (n >= 8) {
+        uint32_t* const last = p + n - 8;
+        for (; p < last; p += 8)
+            for (int i = 0; i < 8; ++i) p[i] = pixel;
+        for (int i = 0; i < 8; ++i) last[i] = pixel;
+    } else if (n >= 4) {
+        uint32_t* const last = p + n - 4;
+        for (int i = 0; i < 4; ++i) p[i] = pixel;
+        for (int i = 0; i < 4; ++i) last[i] = pixel;
+    } else if (n > 0) {
+        p[0] = pixel;
+        p[n >> 1] = pixel;
+        p[n - 1] = pixel;
+    }
 }
 // The part of [x0, x1) on row y that no occluder from `index` on covers.
 void spanOutside(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel, size_t index);

@@ -17,8 +17,6 @@ RECT clientRectOf(const Window* w) {
 
 }  // namespace
 
-bool validDC(HDC dc) { return dc && dc->magic == kLiveDC; }
-
 // Works out the clip rectangle and the occluders for the present layout.
 static void computeClip(DeviceContext* dc) {
     dc->layout = windowLayout();
@@ -42,21 +40,17 @@ static void computeClip(DeviceContext* dc) {
     if (dc->limited) dc->clip = intersectRect(dc->clip, dc->limit);
 }
 
-bool readyDC(HDC dc) {
-    if (!validDC(dc)) return false;
-    if (dc->layout != windowLayout()) {
-        // Only window contexts follow the layout; a context of the screen
-        // keeps what it was given (its occluders are its maker's business).
-        if (dc->window) {
-            computeClip(dc);
-        } else {
-            dc->layout = windowLayout();
-            dc->pixels = framebuffer();
-            dc->stride = screenWidth();
-            dc->clip = intersectRect(dc->clip, RECT{0, 0, screenWidth(), screenHeight()});
-        }
+void refreshDC(DeviceContext* dc) {
+    // Only window contexts follow the layout; a context of the screen keeps
+    // what it was given (its occluders are its maker's business).
+    if (dc->window) {
+        computeClip(dc);
+    } else {
+        dc->layout = windowLayout();
+        dc->pixels = framebuffer();
+        dc->stride = screenWidth();
+        dc->clip = intersectRect(dc->clip, RECT{0, 0, screenWidth(), screenHeight()});
     }
-    return true;
 }
 
 DeviceContext* acquireDC(Window* w, const RECT* clipScreen) {

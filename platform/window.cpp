@@ -74,8 +74,7 @@ void foregroundChanged() {
 
 }  // namespace
 
-static uint64_t layoutCount = 1;
-uint64_t windowLayout() { return layoutCount; }
+uint64_t layoutCount = 1;
 void windowLayoutChanged() { ++layoutCount; }
 
 bool validWindow(HWND hwnd) { return hwnd && S().all.count(hwnd) != 0; }
