@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "platform/internal.h"
 
@@ -37,6 +39,14 @@ void fillScreenRect(DeviceContext* dc, RECT r, uint32_t pixel) {
         const size_t stride = size_t(dc->stride);
         uint32_t* p = dc->pixels + size_t(r.top) * stride + r.left;
         const int n = r.right - r.left;
+        if (n >= 8 && n <= 16) {
+            // Narrow rectangles (a board point): two blocks of eight cover each row.
+            for (int y = r.top; y < r.bottom; ++y, p += stride) {
+                for (int i = 0; i < 8; ++i) p[i] = pixel;
+                for (int i = n - 8; i < n; ++i) p[i] = pixel;
+            }
+            return;
+        }
         for (int y = r.top; y < r.bottom; ++y, p += stride) fillRow(p, n, pixel);
     } else {
         for (int y = r.top; y < r.bottom; ++y) spanOutside(dc, y, r.left, r.right, pixel, 0);
@@ -158,6 +168,65 @@ const EllipseRow* ellipseRows(long w, long h, long first, long last, std::vector
     return shape.rows.data() + first;
 }
 
+// A small ellipse drawn with a solid pen and brush, kept as pixels: each row
+// of the shape is then one copy.  The board draws a handful of these (stones,
+// star points, the last-move dot) hundreds of times over.
+constexpr long kSpriteExtent = 64;
+
+struct Sprite {
+    long w = 0, h = 0;
+    uint32_t pen = 0, brush = 0;
+    std::vector<Span> rows;         // the shape's span of each row
+    std::vector<uint32_t> pixels;   // w x h, rows top to bottom
+};
+
+const Sprite& ellipseSprite(long w, long h, uint32_t pen, uint32_t brush) {
+    constexpr int kSprites = 8;
+    static auto* cache = new Sprite[kSprites];
+    static int next = 0, recent = 0;
+    for (int k = 0; k < kSprites; ++k) {
+        const int i = (recent + k) % kSprites;
+        const Sprite& s = cache[i];
+        if (s.w == w && s.h == h && s.pen == pen && s.brush == brush) {
+            recent = i;
+            return s;
+        }
+    }
+    Sprite& s = cache[next];
+    recent = next;
+    next = (next + 1) % kSprites;
+    s.w = w;
+    s.h = h;
+    s.pen = pen;
+    s.brush = brush;
+    std::vector<EllipseRow> own;
+    const EllipseRow* rows = ellipseRows(w, h, 0, h, own);
+    s.rows.resize(size_t(h));
+    s.pixels.assign(size_t(w * h), 0);
+    for (long j = 0; j < h; ++j) {
+        const EllipseRow& r = rows[j];
+        s.rows[size_t(j)] = r.shape;
+        uint32_t* p = s.pixels.data() + j * w;
+        for (int x = r.shape.from; x <= r.shape.to; ++x) p[x] = x >= r.inFrom && x <= r.inTo ? brush : pen;
+    }
+    return s;
+}
+
+// Copies n pixels, in blocks like fillRow.
+inline void copyRow(uint32_t* to, const uint32_t* from, int n) {
+    if (n >= 8) {
+        for (int i = 0; i + 8 < n; i += 8) std::memcpy(to + i, from + i, 8 * sizeof(uint32_t));
+        std::memcpy(to + n - 8, from + n - 8, 8 * sizeof(uint32_t));
+    } else if (n >= 4) {
+        std::memcpy(to, from, 4 * sizeof(uint32_t));
+        std::memcpy(to + n - 4, from + n - 4, 4 * sizeof(uint32_t));
+    } else if (n > 0) {
+        to[0] = from[0];
+        to[n >> 1] = from[n >> 1];
+        to[n - 1] = from[n - 1];
+    }
+}
+
 }  // namespace
 
 BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
@@ -173,11 +242,22 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
     const long first = std::max<long>(0, c.top - y0);
     const long last = std::min<long>(h, c.bottom - y0);
     if (first >= last) return TRUE;
+    const bool direct = hdc->occluders.empty() && x0 >= c.left && x0 + w <= c.right;
+    if (direct && !pen->hollow && !brush->hollow && w <= kSpriteExtent && h <= kSpriteExtent) {
+        const Sprite& s = ellipseSprite(w, h, pen->pixel, brush->pixel);
+        const size_t stride = size_t(hdc->stride);
+        uint32_t* row = hdc->pixels + size_t(y0 + first) * stride + x0;
+        const uint32_t* image = s.pixels.data() + first * w;
+        for (long j = first; j < last; ++j, row += stride, image += w) {
+            const Span& r = s.rows[size_t(j)];
+            copyRow(row + r.from, image + r.from, r.to + 1 - r.from);
+        }
+        return TRUE;
+    }
     std::vector<EllipseRow> own;
     const EllipseRow* rows = ellipseRows(w, h, first, last, own);
     // Wholly visible and both pen and brush drawing: straight into the
     // framebuffer, outline and inside of each row in one go.
-    const bool direct = hdc->occluders.empty() && x0 >= c.left && x0 + w <= c.right;
     if (direct && !pen->hollow && !brush->hollow) {
         const size_t stride = size_t(hdc->stride);
         uint32_t* row = hdc->pixels + size_t(y0 + first) * stride + x0;
@@ -230,8 +310,9 @@ static void drawSegment(DeviceContext* dc, int x0, int y0, int x1, int y1, uint3
         const int from = std::max(y0 < y1 ? y0 : y1 + 1, int(c.top));
         const int to = std::min(y0 < y1 ? y1 : y0 + 1, int(c.bottom));
         if (dc->occluders.empty()) {
-            uint32_t* p = dc->pixels + size_t(x0);
-            for (int y = from; y < to; ++y) p[size_t(y) * size_t(dc->stride)] = pixel;
+            const size_t stride = size_t(dc->stride);
+            uint32_t* p = dc->pixels + size_t(from) * stride + size_t(x0);
+            for (int y = from; y < to; ++y, p += stride) *p = pixel;
         } else {
             for (int y = from; y < to; ++y) spanOutside(dc, y, x0, x0 + 1, pixel, 0);
         }

@@ -150,7 +150,8 @@ inline void fillRow(uint32_t* p, int n, uint32_t pixel) {
     // by pixel.
     if (n >= 8) {
         uint32_t* const last = p + n - 8;
-        for (; p < last; p += 8)
+        for (int i = 0; i < 8; ++i) p[i] = pixel;
+        for (p += 8; p < last; p += 8)
             for (int i = 0; i < 8; ++i) p[i] = pixel;
         for (int i = 0; i < 8; ++i) last[i] = pixel;
     } else if (n >= 4) {
