@@ -348,6 +348,30 @@ static void drawSegment(DeviceContext* dc, int x0, int y0, int x1, int y1, uint3
 
 BOOL Polyline(HDC hdc, const POINT* points, int count) {
     if (!readyDC(hdc) || !points || count < 2) return FALSE;
+    if (count == 2 && hdc->occluders.empty() && !hdc->pen->hollow &&
+        sane(points[0].x, points[0].y, points[0].x, points[0].y) &&
+        sane(points[1].x, points[1].y, points[1].x, points[1].y)) {
+        // One level or upright segment wholly inside the clip (the board's
+        // grid lines): a span or a column, straight into the framebuffer.
+        const RECT& c = hdc->clip;
+        const int ax = points[0].x + hdc->originX, ay = points[0].y + hdc->originY;
+        const int bx = points[1].x + hdc->originX, by = points[1].y + hdc->originY;
+        if ((ax == bx || ay == by) && ax >= c.left && bx >= c.left && ax < c.right && bx < c.right &&
+            ay >= c.top && by >= c.top && ay < c.bottom && by < c.bottom) {
+            const size_t stride = size_t(hdc->stride);
+            const uint32_t pixel = hdc->pen->pixel;
+            if (ay == by) {
+                // Left to right or right to left, the end point left out.
+                const int from = ax <= bx ? ax : bx + 1, to = ax <= bx ? bx : ax + 1;
+                fillRow(hdc->pixels + size_t(ay) * stride + from, to - from, pixel);
+            } else {
+                const int from = ay < by ? ay : by + 1, to = ay < by ? by : ay + 1;
+                uint32_t* p = hdc->pixels + size_t(from) * stride + size_t(ax);
+                for (int y = from; y < to; ++y, p += stride) *p = pixel;
+            }
+            return TRUE;
+        }
+    }
     for (int i = 0; i < count; ++i)
         if (!sane(points[i].x, points[i].y, points[i].x, points[i].y)) return FALSE;
     if (hdc->pen->hollow) return TRUE;
