@@ -3,8 +3,6 @@
 // and the position the runner dumps.
 #include <gtest/gtest.h>
 
-#include <png.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -14,6 +12,7 @@
 
 #include "game/context.h"
 #include "problems/record.h"
+#include "tests/png_support.h"
 #include "tests/shell_support.h"
 #include "view/layout.h"
 
@@ -28,19 +27,6 @@ std::string run(const std::string& command)
         pclose(p);
     }
     return out;
-}
-
-std::vector<uint32_t> readShot(const std::string& path, int& width)
-{
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    image.format = PNG_FORMAT_BGRA;
-    std::vector<uint32_t> pixels(size_t(image.width) * image.height);
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
-    for (uint32_t& p : pixels) p &= 0xFFFFFF;
-    width = int(image.width);
-    return pixels;
 }
 
 void checkShot(int screenW, int screenH)
@@ -75,7 +61,7 @@ void checkShot(int screenW, int screenH)
     for (std::string& r : board) std::getline(lines, r);
 
     int width = 0;
-    std::vector<uint32_t> px = readShot(shot, width);
+    std::vector<uint32_t> px = readPng(shot, &width);
     ASSERT_EQ(px.size(), size_t(screenW) * screenH);
     auto at = [&](int x, int y) { return px[size_t(y + 26) * width + x]; };
     const int r = g->stoneRadius, areaH = screenH - 52;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <png.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +21,7 @@
 #include <vector>
 
 #include "platform/menubar.h"
+#include "tests/png_support.h"
 #include "tests/shell_support.h"
 
 namespace {
@@ -84,19 +84,6 @@ int catalogueSize()
         pclose(p);
     }
     return n;
-}
-
-// A screenshot as 0x00RRGGBB pixels.
-std::vector<uint32_t> readPng(const std::string& path)
-{
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    image.format = PNG_FORMAT_BGRA;
-    std::vector<uint32_t> pixels(size_t(image.width) * image.height);
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
-    for (uint32_t& p : pixels) p &= 0xFFFFFF;
-    return pixels;
 }
 
 void writeStore(const std::string& dir, const std::string& value)
