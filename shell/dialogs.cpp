@@ -86,18 +86,18 @@ BOOL CALLBACK selectDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPar
 
 int32 parseProblemNumber(const char* text)
 {
+    // Read like atoi: leading white space, a sign, then as many digits as
+    // follow; whatever comes after them is ignored ("2x" is 2).  A number
+    // beyond 32 bits, which atoi leaves undefined, gives 0.
     const char* p = text;
-    while (*p == ' ' || *p == '\t') ++p;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
-    if (*p < '0' || *p > '9') return 0;
     long long value = 0;
     for (; *p >= '0' && *p <= '9'; ++p) {
         value = value * 10 + (*p - '0');
         if (value > INT_MAX) return 0;
     }
-    while (*p == ' ' || *p == '\t') ++p;
-    if (*p) return 0;
     return int32(negative ? -value : value);
 }
 

@@ -13,6 +13,7 @@ void showAbout();
 int32 readStoredProblem();
 void storeProblem(int32 number);
 
-// The number a typed text stands for: decimal digits, optionally signed and
-// surrounded by blanks, that fit in 32 bits; 0 for anything else.
+// The number a typed text starts with, read as atoi reads it: blanks, an
+// optional sign and the digits that follow (the rest is ignored); 0 when no
+// digit comes first or the number does not fit in 32 bits.
 int32 parseProblemNumber(const char* text);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tools/record_check.h"
 #include "tools/record_encoder.h"
 #include "tools/shown_area.h"
 
@@ -683,6 +684,24 @@ private:
             warn(plLine_, "the main line begins with the colour PL says is not to play; a pass is put first");
         std::string reason;
         if (!encodeRecord(out_.problem, out_.record, reason)) return fail(t_.line, reason);
+        return everyMovePlays();
+    }
+
+    // The trainer must be able to play every move of every line: a move on
+    // an occupied point, a suicide or a ko retake in the file is refused here,
+    // at its own line, rather than written into a record the trainer cannot
+    // follow.
+    bool everyMovePlays()
+    {
+        RecordCheck check;
+        if (checkRecord(out_.record, check) || check.refusedNode < 0) return true;
+        int32_t index = 0;
+        for (int32_t n : order_) {
+            if (removed_[n]) continue;
+            if (index++ != check.refusedNode) continue;
+            const OutNode& o = outs_[n];
+            return fail(o.line, describeMove(o) + check.refusal + ": the trainer could not play this line");
+        }
         return true;
     }
 };
