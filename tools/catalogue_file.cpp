@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 bool readWholeFile(const std::string& path, std::string& text)
 {
@@ -47,9 +48,23 @@ bool readCatalogueFile(const std::string& path, std::vector<CatalogueEntry>& ent
 
 const char* builtCatalogueFile()
 {
-#ifdef VOSTRA_CATALOGUE_FILE
-    return VOSTRA_CATALOGUE_FILE;
-#else
-    return "";
+    static const std::string path = [] {
+#ifdef VOSTRA_INSTALLED_CATALOGUE
+        // An installed tool reads the copy installed with it, found from its
+        // own folder, so that the prefix can move.
+        namespace fs = std::filesystem;
+        std::error_code error;
+        const fs::path self = fs::read_symlink("/proc/self/exe", error);
+        if (!error) {
+            const fs::path installed = self.parent_path() / VOSTRA_INSTALLED_CATALOGUE;
+            if (fs::is_regular_file(installed, error)) return installed.lexically_normal().string();
+        }
 #endif
+#ifdef VOSTRA_CATALOGUE_FILE
+        return std::string(VOSTRA_CATALOGUE_FILE);
+#else
+        return std::string();
+#endif
+    }();
+    return path.c_str();
 }
