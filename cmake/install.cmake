@@ -14,6 +14,7 @@ file(RELATIVE_PATH installed_catalogue ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_FULL_DATADIR}/vostra/catalogue.txt)
 target_compile_definitions(vostra_compiler PRIVATE VOSTRA_INSTALLED_CATALOGUE="${installed_catalogue}")
 
+install(FILES LICENSE NOTICE README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${dist}/${VOSTRA_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${dist}/${VOSTRA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 16 22 24 32 48 64 128 256 512)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, builds Vostra and runs the whole test suite: the normal
-# build, the browser build in headless Chromium against the headless runner,
-# short fuzzing runs, and last the same suite under AddressSanitizer and
+# build, its Debian package installed and removed again, the browser build in
+# headless Chromium against the headless runner and as a web app, short
+# fuzzing runs, and last the same suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
