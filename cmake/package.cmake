@@ -1,4 +1,4 @@
-# The Debian package: `cpack -G DEB` in the build folder gives
+# The Debian package: `cpack` (or `cpack -G DEB`) in the build folder gives
 # vostra_VERSION-1_ARCH.deb with what cmake/install.cmake installs, under /usr.
 # Its dependencies come from the programs' shared libraries (dpkg-shlibdeps).
 set(CPACK_PACKAGE_NAME vostra)
@@ -13,6 +13,7 @@ with vostra-problems, which compiles SGF files into a collection.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
