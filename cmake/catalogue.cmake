@@ -72,8 +72,16 @@ else()
     VERBATIM)
 endif()
 
-# check and show of vostra-problems default to this catalogue.
-target_compile_definitions(vostra_compiler PRIVATE VOSTRA_CATALOGUE_FILE="${VOSTRA_CATALOGUE_TXT}")
+# check and show of vostra-problems default to this catalogue, named from the
+# tool's own folder so that the tool holds no path of the build machine; under
+# node (Emscripten) the tool has no folder of its own and gets the whole path.
+if(EMSCRIPTEN)
+  set(catalogue_for_tool ${VOSTRA_CATALOGUE_TXT})
+else()
+  get_target_property(tool_dir vostra-problems BINARY_DIR)
+  file(RELATIVE_PATH catalogue_for_tool ${tool_dir} ${VOSTRA_CATALOGUE_TXT})
+endif()
+target_compile_definitions(vostra_compiler PRIVATE VOSTRA_CATALOGUE_FILE="${catalogue_for_tool}")
 
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/catalogue_data.cpp

@@ -353,3 +353,13 @@ var vostraPage = (function () {
 
   return page;
 })();
+
+// The web app: the service worker keeps the page for use offline and brings
+// new versions (see sw.js); a page back at the front looks for one.
+if ('serviceWorker' in navigator && window.isSecureContext) {
+  navigator.serviceWorker.register('sw.js').then((registration) => {
+    document.addEventListener('visibilitychange', () => {
+      if (document.visibilityState === 'visible') registration.update().catch(() => {});
+    });
+  }).catch(() => {});
+}
