@@ -193,26 +193,46 @@ var vostraCollections = (function () {
     refreshList();
   }
 
+  // The grid follows the program's state once per frame, touching only the
+  // buttons whose state changed, so that a large collection costs little.
+  let gridQueued = false;
+  const shownClasses = [];
   function drawGrid() {
-    grid.hidden = !current;
-    if (!current) return;
-    if (grid.childElementCount !== outcomes.length) {
-      grid.textContent = '';
-      for (let i = 0; i < outcomes.length; i++) {
-        const b = document.createElement('button');
-        b.textContent = String(i + 1);
-        b.addEventListener('click', () => {
-          Module._vostra_select_problem(i + 1);
-          vostraPage.wake();
-        });
-        grid.append(b);
+    if (gridQueued) return;
+    gridQueued = true;
+    requestAnimationFrame(() => {
+      gridQueued = false;
+      grid.hidden = !current;
+      if (!current) return;
+      if (grid.childElementCount !== outcomes.length) {
+        const buttons = document.createDocumentFragment();
+        for (let i = 0; i < outcomes.length; i++) {
+          const b = document.createElement('button');
+          b.textContent = String(i + 1);
+          b.dataset.number = String(i + 1);
+          buttons.append(b);
+        }
+        grid.textContent = '';
+        grid.append(buttons);
+        shownClasses.length = 0;
       }
-    }
-    const names = { '.': 'not-tried', S: 'first-try', M: 'after-mistakes', F: 'failed' };
-    [...grid.children].forEach((b, i) => {
-      b.className = names[outcomes[i]] + (i + 1 === currentProblem ? ' current' : '');
+      const names = { '.': 'not-tried', S: 'first-try', M: 'after-mistakes', F: 'failed' };
+      const children = grid.children;
+      for (let i = 0; i < outcomes.length; i++) {
+        const wanted = names[outcomes[i]] + (i + 1 === currentProblem ? ' current' : '');
+        if (shownClasses[i] !== wanted) {
+          children[i].className = wanted;
+          shownClasses[i] = wanted;
+        }
+      }
     });
   }
+  grid.addEventListener('click', (e) => {
+    const n = Number(e.target.dataset && e.target.dataset.number);
+    if (!n || !programReady) return;
+    Module._vostra_select_problem(n);
+    vostraPage.wake();
+  });
 
   // ---- called by the program ----
 
