@@ -54,6 +54,10 @@ var vostraCollections = (function () {
       refreshList();
       return false;
     }
+    if (result === 2) {
+      const aside = await vostraStore.setAside('progress', kept.id);
+      say(`The outcomes kept for "${kept.name}" are damaged; they were set aside as ${aside} and start afresh.`);
+    }
     if (!starting) vostraPage.wake();
     return true;
   }

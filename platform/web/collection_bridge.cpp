@@ -38,20 +38,23 @@ public:
     }
 };
 
-bool parse(const char* id, const char* text, const char* progress, Collection& c, std::vector<Outcome>& outcomes)
+// 0: the collection cannot be read; 1: read; 2: read, but its progress text
+// is damaged and the outcomes start afresh (the page sets the text aside).
+int parse(const char* id, const char* text, const char* progress, Collection& c, std::vector<Outcome>& outcomes)
 {
     std::string error;
     c.id = id ? id : "";
     if (!text || !parseCollection(text, c, error)) {
         emscripten_log(EM_LOG_CONSOLE | EM_LOG_WARN, "collection %s: %s", c.id.c_str(), error.c_str());
-        return false;
+        return 0;
     }
     outcomes.assign(c.records.size(), Outcome::NotTried);
     if (progress && *progress && !parseProgress(progress, c, outcomes, error)) {
         emscripten_log(EM_LOG_CONSOLE | EM_LOG_WARN, "progress of %s: %s", c.id.c_str(), error.c_str());
         outcomes.assign(c.records.size(), Outcome::NotTried);
+        return 2;
     }
-    return true;
+    return 1;
 }
 
 PageKeeper* keeper()
@@ -65,15 +68,16 @@ PageKeeper* keeper()
 
 extern "C" {
 
-// Before the program starts: the collection it starts with.  1 when usable.
+// Before the program starts: the collection it starts with.  The result is
+// that of parse() above.
 EMSCRIPTEN_KEEPALIVE int vostra_start_collection(const char* id, const char* text, const char* progress)
 {
     keeper();
     Collection c;
     std::vector<Outcome> outcomes;
-    if (!parse(id, text, progress, c, outcomes)) return 0;
-    useCollectionAtStart(std::move(c), std::move(outcomes));
-    return 1;
+    const int result = parse(id, text, progress, c, outcomes);
+    if (result) useCollectionAtStart(std::move(c), std::move(outcomes));
+    return result;
 }
 
 // While it runs (the page then wakes it up): another collection, the
@@ -83,9 +87,9 @@ EMSCRIPTEN_KEEPALIVE int vostra_open_collection(const char* id, const char* text
     keeper();
     Collection c;
     std::vector<Outcome> outcomes;
-    if (!parse(id, text, progress, c, outcomes)) return 0;
-    switchToCollection(std::move(c), std::move(outcomes));
-    return 1;
+    const int result = parse(id, text, progress, c, outcomes);
+    if (result) switchToCollection(std::move(c), std::move(outcomes));
+    return result;
 }
 
 EMSCRIPTEN_KEEPALIVE void vostra_open_builtin() { switchToBuiltIn(); }

@@ -8,7 +8,8 @@
 //   4. a zip of the same folder opens, keeping the outcomes;
 //   5. offline after the first load, reloaded, the kept collection still opens
 //      (only when the site has a service worker, sw.js);
-//   6. a kept collection removed.
+//   6. damaged outcomes reported and set aside;
+//   7. a kept collection removed.
 // Also reports the time to open a collection, the longest frame while it
 // compiles and the bytes the page transfers; with --corpus DIR it measures
 // opening that folder as well.
@@ -331,7 +332,20 @@ try {
     console.log('skip the site has no service worker (sw.js): the offline reload is not tried');
   }
 
-  // 6. Removed.
+  // 6. A damaged store of outcomes: reported and set aside, the collection opens.
+  await page.evaluate(() => vostraStore.putProgress('kill', 'vostra progress 1\nS 12'));
+  await page.reload();
+  await idle(page);
+  await waitForStatus(page, /^Kill · problem 2 of 2 · 0 solved, 0 to retry$/);
+  const kept = await page.evaluate(() => new Promise((resolve) => {
+    indexedDB.open('vostra').onsuccess = (e) => {
+      e.target.result.transaction('progress').objectStore('progress').getAllKeys().onsuccess = (k) => resolve(k.target.result);
+    };
+  }));
+  check(/are damaged; they were set aside/.test(await page.locator('#compile-messages').textContent()) &&
+        kept.some((k) => k.startsWith('kill#damaged-')), 'damaged outcomes are reported and kept aside');
+
+  // 7. Removed.
   await showPanel(page);
   await page.click('.remove-collection[data-id="kill"]');
   await page.waitForFunction(() => !document.querySelector('.remove-collection[data-id="kill"]') &&
