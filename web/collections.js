@@ -78,6 +78,10 @@ var vostraCollections = (function () {
 
   async function compile(files) {
     if (busy || !files.length) return;
+    if (!programReady) {
+      say('The trainer is still starting; open the problems again in a moment.');
+      return;
+    }
     busy = true;
     const name = displayName(nameFor(files));
     progress.hidden = false;

@@ -125,7 +125,7 @@ bool parseLaunchOptions(int argc, char** argv, LaunchOptions& o, std::string& er
             o.listCollections = true;
         } else if (!std::strcmp(a, "--progress")) {
             o.progress = true;
-        } else if (a[0] != '-' || !std::strcmp(a, "-")) {
+        } else if (a[0] != '-') {
             o.problems.push_back(a);
         } else if (!std::strcmp(a, "--lang")) {
             const char* v = value();
