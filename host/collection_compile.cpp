@@ -53,8 +53,10 @@ void CollectionCompiler::addProblem(const std::string& message)
 Collection CollectionCompiler::collection(const std::string& name) const
 {
     Collection c;
-    c.name = name;
-    c.id = collectionId(name);
+    // The name stays on its line of the kept text.
+    for (char ch : name) c.name += static_cast<unsigned char>(ch) < ' ' ? ' ' : ch;
+    if (c.name.empty()) c.name = "Collection";
+    c.id = collectionId(c.name);
     c.records = records_;
     c.sources = sources_;
     return c;
