@@ -254,6 +254,10 @@ TEST_F(CollectionsRunner, OpenSolveKeepSwitch)
     EXPECT_EQ(states(r.out), (std::vector<std::string>{"2"})) << r.out;
     EXPECT_FALSE(fs::exists(dir / "data" / "collections" / "3-broken.collection"));
 
+    // While the program runs, as files dropped on the window.
+    r = run("--builtin", "dump\nopen kill\ndump\nbuiltin\ndump\n");
+    EXPECT_EQ(states(r.out), (std::vector<std::string>{"5", "2", "5"})) << r.err;
+
     r = run("--remove-collection kill");
     EXPECT_EQ(r.status, 0) << r.err;
     r = run("", "dump\n");
