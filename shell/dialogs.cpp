@@ -15,6 +15,7 @@ namespace {
 
 const WCHAR kRegistryKey[] = L"Software\\pellam\\Vostra";
 const WCHAR kRegistryValue[] = L"CurrentProblemNo";
+const WCHAR* problemKey = kRegistryKey;
 
 constexpr int kNumberTextBytes = 64;
 constexpr int kMaxEntry = 31;  // characters read from the edit box, terminator included
@@ -123,7 +124,7 @@ int32 readStoredProblem()
 {
     HKEY key = nullptr;
     int32 number = 0;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRegistryKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, problemKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
         DWORD value = 0, size = sizeof value, type = REG_NONE;
         if (RegQueryValueExW(key, kRegistryValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
                 ERROR_SUCCESS &&
@@ -140,10 +141,12 @@ void storeProblem(int32 number)
     HKEY key = nullptr;
     DWORD disposition = 0;
     WCHAR noClass[] = L"";
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kRegistryKey, 0, noClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, problemKey, 0, noClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         &key, &disposition) != ERROR_SUCCESS)
         return;
     const DWORD value = DWORD(number);
     RegSetValueExW(key, kRegistryValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
     RegCloseKey(key);
 }
+
+void setProblemRegistryKey(const WCHAR* key) { problemKey = key ? key : kRegistryKey; }

@@ -30,6 +30,9 @@ var vostraPage = (function () {
     // True while the program waits for input and none has been given since.
     idle: false,
 
+    // Wakes the program after something was posted to it from outside.
+    wake() { fed(); },
+
     // ---- called by the program ----
 
     present(pixels, width, height) {
@@ -300,7 +303,10 @@ var vostraPage = (function () {
   function fit() {
     const ratio = window.devicePixelRatio || 1;
     const vw = document.documentElement.clientWidth || window.innerWidth;
-    const vh = window.innerHeight;
+    // Room above the screen for the line naming the collection in use.
+    const bar = document.getElementById('collection-bar');
+    const reserved = bar ? bar.offsetHeight : 0;
+    const vh = window.innerHeight - reserved;
     const k = Math.floor(Math.min(vw * ratio / canvas.width, vh * ratio / canvas.height));
     const scale = k >= 1 ? k / ratio : Math.min(vw / canvas.width, vh / canvas.height);
     const width = canvas.width * scale;
@@ -308,7 +314,7 @@ var vostraPage = (function () {
     canvas.style.width = width + 'px';
     canvas.style.height = height + 'px';
     canvas.style.left = Math.max(0, Math.floor((vw - width) / 2 * ratio) / ratio) + 'px';
-    canvas.style.top = Math.max(0, Math.floor((vh - height) / 2 * ratio) / ratio) + 'px';
+    canvas.style.top = reserved + Math.max(0, Math.floor((vh - height) / 2 * ratio) / ratio) + 'px';
     placeNumberInput();
   }
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "game/context.h"
@@ -17,6 +18,8 @@
 #include "platform/resource_table.h"
 #include "platform/wave.h"
 #include "shell/entry.h"
+#include "host/native_host.h"
+#include "host/trainer_host.h"
 
 namespace {
 
@@ -89,6 +92,7 @@ public:
             if (!SDL_WaitEvent(&e)) return;
             fed = handle(e);
             while (SDL_PollEvent(&e)) fed = handle(e) || fed;
+            fed = openDropped() || fed;
         }
     }
 
@@ -100,6 +104,12 @@ public:
         SDL_RenderClear(renderer_);
         SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
         SDL_RenderPresent(renderer_);
+        // The title names the collection in use and how far the user got.
+        const std::string title = hostStatusLine();
+        if (title != title_) {
+            title_ = title;
+            SDL_SetWindowTitle(window_, title.empty() ? "Vostra" : ("Vostra \u2014 " + title).c_str());
+        }
     }
 
     void sleep(DWORD milliseconds) override
@@ -216,6 +226,15 @@ private:
         else PostQuitMessage(0);
     }
 
+    // Files and folders dropped on the window open as a collection.
+    bool openDropped()
+    {
+        if (dropped_.empty()) return false;
+        std::vector<std::string> paths;
+        paths.swap(dropped_);
+        return openPathsWhileRunning(paths, stderr);
+    }
+
     // Turns one event into input; true when the program got something to do.
     bool handle(const SDL_Event& e)
     {
@@ -249,6 +268,12 @@ private:
             feedPenMove(p.x, p.y);
             return true;
         }
+        case SDL_DROPFILE:
+            if (e.drop.file) {
+                dropped_.push_back(e.drop.file);
+                SDL_free(e.drop.file);
+            }
+            return false;
         case SDL_KEYDOWN: {
             const UINT vk = virtualKey(e.key.keysym.sym);
             if (!vk) return false;
@@ -277,6 +302,8 @@ private:
     SDL_AudioSpec spec_{};
     SDL_Cursor* cursors_[SDL_NUM_SYSTEM_CURSORS] = {};
     bool iconSet_ = false;
+    std::vector<std::string> dropped_;
+    std::string title_;
 };
 
 }  // namespace
@@ -312,7 +339,9 @@ int runDesktop(const LaunchOptions& options)
     auto* desktop = new Desktop(options.scale);
     setLanguageOption(options.language);
     platformStart(options.width, options.height, desktop);
+    if (!startCollections(options)) return 2;
     createTheGame();
+    startHost();
     const int result = WinMain(nullptr, nullptr, const_cast<LPWSTR>(L""), SW_SHOW);
     setForegroundRequestWaker(nullptr);
     return desktop->failed() ? 1 : result;

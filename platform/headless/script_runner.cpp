@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "host/native_host.h"
+#include "host/trainer_host.h"
 #include "platform/headless/png_writer.h"
 #include "platform/instances.h"
 #include "platform/menubar.h"
@@ -240,6 +242,16 @@ bool ScriptRunner::runLine(const std::string& rawLine) {
         expect(1, "shot FILE.png");
         if (!writePng(w[1], screenPixels(), screenWidth(), screenHeight())) fail("cannot write " + w[1]);
         return false;
+    }
+    if (cmd == "open") {
+        // As files dropped on the desktop window: compiled, kept and shown.
+        if (w.size() < 2) fail("usage: open PATH...");
+        return openPathsWhileRunning(std::vector<std::string>(w.begin() + 1, w.end()), stderr);
+    }
+    if (cmd == "builtin") {
+        expect(0, "builtin");
+        switchToBuiltIn();
+        return true;
     }
     if (cmd == "dump") {
         expect(0, "dump");

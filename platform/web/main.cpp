@@ -147,6 +147,9 @@ bool g_running = false;
 
 }  // namespace
 
+// The collection the page handed over, if any, put in place (collection_bridge.cpp).
+void startWebCollections();
+
 // ---- input from the page ----------------------------------------------------------
 
 extern "C" {
@@ -182,6 +185,7 @@ int main() {
     setLanguageOption(jsChineseSystem() ? "zh" : "en");
     platformStart(kScreenWidth, kScreenHeight, frontEnd);
     createTheGame();
+    startWebCollections();
     g_running = true;
     const int result = WinMain(nullptr, nullptr, const_cast<LPWSTR>(L""), SW_SHOW);
     g_running = false;
