@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "captions/captions.h"
 #include "platform/headless/png_writer.h"
 #include "platform/instances.h"
 #include "platform/menubar.h"
@@ -113,6 +114,7 @@ void ScriptRunner::endOfScript() {
 }
 
 void ScriptRunner::waitForInput() {
+    followCaptions();
     // The previous line's work is done: its events are all written.
     std::fflush(stdout);
     if (ended_) {
