@@ -100,6 +100,12 @@ var vostraPage = (function () {
 
     transcript(line) {
       console.log(line);
+      if (window.vostraCaptions) vostraCaptions.transcript(line);
+    },
+
+    // The device screen's size, [width, height] (fit.js chooses it).
+    screenSize() {
+      return window.vostraFit ? vostraFit.chooseScreen() : [canvas.width, canvas.height];
     },
 
     numberInput(show, left, top, right, bottom) {
@@ -258,8 +264,13 @@ var vostraPage = (function () {
 
   document.addEventListener('keydown', (e) => {
     if (!ready || ended || e.ctrlKey || e.metaKey || e.isComposing) return;
+    // The page's own controls keep their keys.
+    if (e.target !== numberInput && e.target.closest &&
+        e.target.closest('button, a[href], input, select, textarea, [role="button"]')) return;
     audioContext();
     const vk = virtualKey(e);
+    // Tab moves through the page's controls, except in the program's dialog.
+    if (vk === 0x09 && !numberRect) return;
     if (e.target === numberInput) {
       // Typed characters and deletions arrive through the input event.
       if (vk !== 0x0d && vk !== 0x1b && vk !== 0x09) return;
@@ -298,6 +309,11 @@ var vostraPage = (function () {
   // window, the screen centred on device pixel boundaries; a window too small
   // for even one gets the screen shrunk to fit.
   function fit() {
+    if (window.vostraFit) {
+      vostraFit.place(canvas, document.getElementById('caption'));
+      placeNumberInput();
+      return;
+    }
     const ratio = window.devicePixelRatio || 1;
     const vw = document.documentElement.clientWidth || window.innerWidth;
     const vh = window.innerHeight;
