@@ -133,6 +133,7 @@ var vostraPage = (function () {
       const zh = page.chineseSystem();
       notice.textContent = zh ? 'Vostra 已退出。点击重新开始。' : 'Vostra has ended. Tap here to start it again.';
       notice.hidden = false;
+      notice.focus({ preventScroll: true });
     },
 
     loadSettings() {
@@ -355,6 +356,9 @@ var vostraPage = (function () {
   });
 
   notice.addEventListener('click', () => window.location.reload());
+  notice.addEventListener('keydown', (e) => {
+    if (e.key === 'Enter' || e.key === ' ') window.location.reload();
+  });
 
   Module = {
     print: (text) => console.info(text),
