@@ -75,15 +75,17 @@ bool CaptionFollower::update(const GameContext& g, const TextTable& texts, std::
     } else if (node > 0) {
         // The user's move and White's reply reach two nodes at once: both
         // comments are shown.
-        const bool onward = sameProblem && node_ >= 0 && node_ != node && isTreeAncestor(g, node_, node);
+        const int32 from = sameProblem ? treeNode_ : -1;
+        const bool onward = from >= 0 && from != node && isTreeAncestor(g, from, node);
         std::vector<int32> path;
-        for (int32 n = node; n > 0 && (!onward || n != node_); n = parentNode(g, n)) {
+        for (int32 n = node; n > 0 && !(onward && n == from); n = parentNode(g, n)) {
             path.push_back(n);
             if (!onward) break;
         }
         for (auto it = path.rbegin(); it != path.rend(); ++it) addLine(caption, p.comment(*it));
-        // White has moved unless the board went back along the line it came.
-        const bool backwards = sameProblem && isTreeAncestor(g, node, node_);
+        // White has moved unless the board went back along the line it came
+        // (or only took back a move that had left the tree).
+        const bool backwards = from >= 0 && isTreeAncestor(g, node, from);
         if (!isBlackDepth(g.nodeDepth[node]) && !backwards) {
             const int32 c = nodeCol(g, node), r = nodeRow(g, node);
             reply = isPass(c, r) ? "pass" : boardCoordinate(g.lastMoveCol, g.lastMoveRow);
@@ -91,6 +93,7 @@ bool CaptionFollower::update(const GameContext& g, const TextTable& texts, std::
     }
     problem_ = problem;
     node_ = node;
+    if (node >= 0 || !sameProblem) treeNode_ = node;
     started_ = true;
     if (caption == caption_) return false;
     caption_ = std::move(caption);

@@ -40,6 +40,7 @@ public:
 private:
     int32 problem_ = -1;
     int32 node_ = -1;
+    int32 treeNode_ = -1;  // the last node seen on the tree, in this problem
     bool started_ = false;
     std::string caption_;
 };

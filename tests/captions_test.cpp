@@ -127,6 +127,15 @@ TEST(ProblemTexts, WhiteToPlayProblemInGbk)
     ASSERT_TRUE(follower.update(*g, table, reply));
     EXPECT_EQ(follower.caption(), "White throws in.\nThen black is dead.");
     EXPECT_EQ(reply, "D19");
+    // A move off the tree empties the caption; taking it back shows the
+    // comment again, with no new reply.
+    g->offTree = 1;
+    ASSERT_TRUE(follower.update(*g, table, reply));
+    EXPECT_EQ(follower.caption(), "");
+    g->offTree = 0;
+    ASSERT_TRUE(follower.update(*g, table, reply));
+    EXPECT_EQ(follower.caption(), "White throws in.\nThen black is dead.");
+    EXPECT_EQ(reply, "");
     // Taken back to the start: the goal again, and no reply.
     g->currentNode = 0;
     ASSERT_TRUE(follower.update(*g, table, reply));
