@@ -53,16 +53,24 @@ var vostraFit = (function () {
     chosen: null,
 
     // Sizes and places the canvas and the caption: the largest whole number
-    // of device pixels per screen pixel that fits, centred in its room on
-    // device pixel boundaries; a room too small for even one gets the screen
-    // shrunk to fit.
+    // of device (or CSS) pixels per screen pixel that fits, centred in its
+    // room on device pixel boundaries; a room too small for even one gets the
+    // screen shrunk to fit.
     place(canvas, caption) {
       if (!fit.chosen) fit.chooseScreen();
       const ratio = window.devicePixelRatio || 1;
       const [vw, vh] = viewport();
+      // The screen keeps its size when the phone is turned; the caption
+      // goes beside it when the window is wide, below it otherwise.
+      landscape = vw > vh * 1.2;
       const [rw, rh] = screenRoom(vw, vh);
       const k = Math.floor(Math.min(rw * ratio / canvas.width, rh * ratio / canvas.height));
-      const scale = k >= 1 ? k / ratio : Math.min(rw / canvas.width, rh / canvas.height);
+      // With a fractional device pixel ratio (2.625, 2.75 on many phones) a
+      // whole number of CSS pixels fills more of the window than one of
+      // device pixels does; take whichever is larger.
+      const css = Math.floor(Math.min(rw / canvas.width, rh / canvas.height));
+      const scale = Math.max(k / ratio, css) > 0 ? Math.max(k / ratio, css)
+        : Math.min(rw / canvas.width, rh / canvas.height);
       const width = canvas.width * scale;
       const height = canvas.height * scale;
       const snap = (v) => Math.max(0, Math.floor(v * ratio) / ratio);

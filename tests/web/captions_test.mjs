@@ -1,6 +1,6 @@
 // The page around the device screen, in headless Chromium against the
-// headless runner, on a portrait phone, a landscape phone and a desktop
-// window, each with the screen size the page chooses from the viewport:
+// headless runner, on portrait phones (one with a fractional pixel ratio), a
+// landscape phone and a desktop window, each with the screen size the page chooses from the viewport:
 //   - the board spans at least 90% of a portrait phone's width, and the
 //     screen fills its room on the others; the page never scrolls;
 //   - the caption shows problem 1's goal;
@@ -151,6 +151,7 @@ const server = await serve(path.resolve(options.site));
 const url = `http://127.0.0.1:${server.address().port}/`;
 const views = [
   { name: 'portrait phone 390x844', viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, touch: true, spanWidth: 0.9 },
+  { name: 'portrait phone 412x915 at 2.625', viewport: { width: 412, height: 915 }, deviceScaleFactor: 2.625, touch: true, spanWidth: 0.9 },
   { name: 'landscape phone 844x390', viewport: { width: 844, height: 390 }, deviceScaleFactor: 3, touch: true },
   { name: 'desktop 1280x800', viewport: { width: 1280, height: 800 }, deviceScaleFactor: 1, touch: false },
 ];
