@@ -49,7 +49,7 @@ TEST(Charset, DetectsAndDecodesUtf8GbkAndLatin1)
     EXPECT_EQ(decodeText("\x90\x30\x81\x30", Charset::Gb18030), "\xF0\x90\x80\x80");  // U+10000
     // Neither UTF-8 nor GB18030 (a lone lead byte at the end): Latin-1.
     EXPECT_EQ(detectCharset("caf\xE9"), Charset::Latin1);
-    EXPECT_EQ(decodeText("caf\xE9", Charset::Latin1), "caf\xC3\xA9");
+    EXPECT_EQ(decodeText("caf\xE9 \x93" "a\x94", Charset::Latin1), "caf\xC3\xA9 \xE2\x80\x9C" "a\xE2\x80\x9D");
     // Malformed bytes in a named charset become U+FFFD, never invalid UTF-8.
     EXPECT_EQ(decodeText("a\xFF" "b", Charset::Utf8), "a\xEF\xBF\xBD" "b");
     EXPECT_TRUE(isValidUtf8(decodeText("\xB0\xD7\x80\xFF", Charset::Gb18030)));
@@ -65,6 +65,7 @@ TEST(ProblemTexts, SwapsColourWordsAndFindsTheGoal)
     EXPECT_EQ(swapColourWords(kUtf8WhiteLives), "\xE9\xBB\x91\xE5\x85\x88\xE6\xB4\xBB");
     EXPECT_EQ(firstSentence("  Black to kill. Look at 1.5 eyes."), "Black to kill.");
     EXPECT_EQ(firstSentence("Black to live\nHint: the corner"), "Black to live");
+    EXPECT_EQ(firstSentence("Black to live.\xE9\xBB\x91\xE5\x85\x88"), "Black to live.");
     EXPECT_EQ(firstSentence("\xE9\xBB\x91\xE5\x85\x88\xE3\x80\x82\xE6\xB4\xBB"), "\xE9\xBB\x91\xE5\x85\x88\xE3\x80\x82");
 }
 

@@ -27,6 +27,14 @@ void putUtf8(std::string& out, uint32_t cp)
 
 constexpr uint32_t kReplacement = 0xFFFD;
 
+// Bytes 0x80-0x9F of Windows-1252, which files and browsers label Latin-1;
+// the five it leaves undefined become U+FFFD.
+const uint16_t kWindows1252[32] = {
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178,
+};
+
 // One UTF-8 sequence at s[i]: its code point and length, or length 0 when
 // the bytes there are not a well-formed sequence.
 uint32_t nextUtf8(std::string_view s, size_t i, size_t& length)
@@ -147,7 +155,8 @@ std::string decodeText(std::string_view bytes, Charset charset)
     out.reserve(bytes.size() + bytes.size() / 2);
     for (size_t i = 0; i < bytes.size();) {
         if (charset == Charset::Latin1) {
-            putUtf8(out, static_cast<unsigned char>(bytes[i++]));
+            const unsigned char c = static_cast<unsigned char>(bytes[i++]);
+            putUtf8(out, c >= 0x80 && c < 0xA0 ? kWindows1252[c - 0x80] : c);
             continue;
         }
         size_t n = 0;

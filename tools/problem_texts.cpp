@@ -81,8 +81,11 @@ std::string firstSentence(std::string_view s)
     for (size_t i = 0; i < s.size(); ++i) {
         const char c = s[i];
         if (c == '\n' || c == '\r') return std::string(trimmed(s.substr(0, i)));
+        // A full stop ends a sentence before a space, the end, or a Chinese
+        // text that follows without a space.
         if ((c == '.' || c == '!' || c == '?') &&
-            (i + 1 == s.size() || static_cast<unsigned char>(s[i + 1]) <= ' '))
+            (i + 1 == s.size() || static_cast<unsigned char>(s[i + 1]) <= ' ' ||
+             static_cast<unsigned char>(s[i + 1]) >= 0x80))
             return std::string(trimmed(s.substr(0, i + 1)));
         for (std::string_view end : kChineseEnds)
             if (s.compare(i, end.size(), end) == 0) return std::string(trimmed(s.substr(0, i + end.size())));

@@ -26,6 +26,6 @@ ProblemTexts problemTexts(const SgfTree& tree, const CompiledProblem& compiled,
 std::string swapColourWords(std::string_view utf8);
 
 // The text up to and including the first full stop, question or exclamation
-// mark that ends a sentence (followed by white space or the end, or a Chinese
-// one anywhere), or up to the first line break; trimmed.
+// mark that ends a sentence (followed by white space, a non-ASCII character
+// or the end; a Chinese one anywhere), or up to the first line break; trimmed.
 std::string firstSentence(std::string_view utf8);
