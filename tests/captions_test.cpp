@@ -86,8 +86,6 @@ TEST(TextTable, RoundTripsEscapesAndReportsBadLines)
     EXPECT_TRUE(back.problem(1).empty());
     EXPECT_FALSE(back.parse("# head\n1\ttitle\tA\n0\tgoal\tB\n", error));
     EXPECT_EQ(error.rfind("line 3:", 0), 0u) << error;
-    EXPECT_EQ(textTablePathFor("dir/catalogue.txt"), "dir/catalogue.texts");
-    EXPECT_EQ(textTablePathFor("out"), "out.texts");
 }
 
 // A White-to-play file in GBK without CA: the texts come out in UTF-8 with

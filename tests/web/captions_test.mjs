@@ -16,7 +16,6 @@ import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
-import zlib from 'node:zlib';
 import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
 
@@ -61,43 +60,6 @@ function pointCentre(W, H, cols, rows, point) {
   return { x: cell * (col - 1) + radius, y: cell * (row - 1) + radius };
 }
 
-// 8-bit RGB or RGBA PNG, not interlaced, as the runner writes it -> RGBA.
-function decodePng(file) {
-  const data = fs.readFileSync(file);
-  let pos = 8, width = 0, height = 0, type = 0;
-  const idat = [];
-  while (pos < data.length) {
-    const length = data.readUInt32BE(pos), kind = data.toString('latin1', pos + 4, pos + 8);
-    const body = data.subarray(pos + 8, pos + 8 + length);
-    if (kind === 'IHDR') { width = body.readUInt32BE(0); height = body.readUInt32BE(4); type = body[9]; }
-    else if (kind === 'IDAT') idat.push(body);
-    pos += 12 + length;
-  }
-  const raw = zlib.inflateSync(Buffer.concat(idat));
-  const bpp = type === 6 ? 4 : 3, stride = width * bpp;
-  const out = Buffer.alloc(width * height * 4);
-  let prev = Buffer.alloc(stride);
-  for (let y = 0; y < height; y++) {
-    const filter = raw[y * (stride + 1)];
-    const line = Buffer.from(raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1)));
-    for (let i = 0; i < stride; i++) {
-      const a = i >= bpp ? line[i - bpp] : 0, b = prev[i], c = i >= bpp ? prev[i - bpp] : 0;
-      let p = 0;
-      if (filter === 1) p = a;
-      else if (filter === 2) p = b;
-      else if (filter === 3) p = (a + b) >> 1;
-      else if (filter === 4) {
-        const pa = Math.abs(b - c), pb = Math.abs(a - c), pc = Math.abs(a + b - 2 * c);
-        p = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-      }
-      line[i] = (line[i] + p) & 0xff;
-    }
-    for (let x = 0; x < width; x++) out.set([line[x * bpp], line[x * bpp + 1], line[x * bpp + 2], 255], (y * width + x) * 4);
-    prev = line;
-  }
-  return { width, height, rgba: out };
-}
-
 const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
 
 function serve(root) {
@@ -132,6 +94,28 @@ async function canvasPixels(page) {
     return btoa(s);
   });
   return Buffer.from(base64, 'base64');
+}
+
+// Pixels of the canvas that differ from a PNG file, decoded by the browser
+// itself; -1 when the sizes differ.
+function differingPixels(page, pngFile) {
+  return page.evaluate(async (data) => {
+    const img = new Image();
+    img.src = 'data:image/png;base64,' + data;
+    await img.decode();
+    const c = document.getElementById('screen');
+    if (img.width !== c.width || img.height !== c.height) return -1;
+    const other = document.createElement('canvas');
+    other.width = img.width;
+    other.height = img.height;
+    const ctx = other.getContext('2d');
+    ctx.drawImage(img, 0, 0);
+    const a = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    const b = ctx.getImageData(0, 0, c.width, c.height).data;
+    let differ = 0;
+    for (let i = 0; i < a.length; i += 4) if (a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2]) differ++;
+    return differ;
+  }, fs.readFileSync(pngFile).toString('base64'));
 }
 
 // Columns of the canvas that show the yellow board somewhere.
@@ -217,13 +201,8 @@ try {
     const same = transcript.length === runner.length && transcript.every((l, i) => l === runner[i]);
     check(same, `${v.name}: the console transcript equals the runner's with --screen ${W}x${H}`);
     if (!same) console.log(`  browser: ${JSON.stringify(transcript)}\n  runner:  ${JSON.stringify(runner)}`);
-    const png = decodePng(shot), canvas = await canvasPixels(page);
-    let differ = 0;
-    for (let i = 0; i < W * H && png.width === W; i++) {
-      if (canvas[i * 4] !== png.rgba[i * 4] || canvas[i * 4 + 1] !== png.rgba[i * 4 + 1] || canvas[i * 4 + 2] !== png.rgba[i * 4 + 2]) differ++;
-    }
-    check(png.width === W && png.height === H && differ === 0,
-          `${v.name}: the canvas equals the runner's shot` + (differ ? ` (${differ} pixels differ)` : ''));
+    const differ = await differingPixels(page, shot);
+    check(differ === 0, `${v.name}: the canvas equals the runner's shot` + (differ ? ` (${differ} pixels differ)` : ''));
     check(errors.length === 0, `${v.name}: no page errors` + (errors.length ? `: ${errors.join('; ')}` : ''));
     await context.close();
     fs.rmSync(profile, { recursive: true, force: true });
