@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "game/context.h"
-#include "platform/frontend.h"
+#include "tests/support.h"
 #include "view/layout.h"
 #include "view/render.h"
 
@@ -16,32 +16,17 @@ namespace {
 constexpr uint32_t kYellow = 0xFFFF00, kBlack = 0x000000, kWhite = 0xFFFFFF, kRed = 0xFF0000,
                    kBlue = 0x0000FF, kGreen = 0x00FF00, kMagenta = 0xFF00FF;
 
-struct NullFrontEnd : FrontEnd {
-    DWORD clock = 0;
-    void waitForInput() override { PostQuitMessage(0); }
-    void sleep(DWORD ms) override { clock += ms; }
-    DWORD tickCount() override { return clock; }
-};
-
-LRESULT CALLBACK plainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
-
 class Render : public ::testing::Test {
 protected:
-    NullFrontEnd fe;
+    RecordingFrontEnd fe;
     std::unique_ptr<GameContext> g;
 
     void start(int width, int height)
     {
         platformStart(width, height, &fe);
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = plainProc;
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = L"BOARD";
-        RegisterClassW(&wc);
         g = std::make_unique<GameContext>();
-        g->mainWindow = CreateWindowExW(0, L"BOARD", L"board", WS_VISIBLE, 0, kTitleBarHeight, width,
-                                        height - kTitleBarHeight - kMenuBarHeight, nullptr, nullptr,
-                                        nullptr, nullptr);
+        g->mainWindow = openWindow(L"BOARD", DefWindowProcW, 0, kTitleBarHeight, width,
+                                   height - kTitleBarHeight - kMenuBarHeight);
     }
     void TearDown() override
     {
