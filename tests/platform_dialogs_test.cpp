@@ -1,5 +1,5 @@
-// Modal dialogs and message boxes, the number dialog and the stored problem
-// number, in-process.
+// The platform's modal dialogs and message boxes, and the program's number
+// dialog and stored problem number built on them, in-process.
 #include <gtest/gtest.h>
 
 #include <string>
