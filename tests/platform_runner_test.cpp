@@ -83,8 +83,12 @@ void checkShot(int screenW, int screenH)
     EXPECT_EQ(pixel(c1 + r - 1, c1 + r - 1), 0xFF0000u);
     // The yellow board stops at 19 cells and two pixels.
     const int edge = 19 * g->cellSize + 2;
-    if (edge < screenW) EXPECT_NE(pixel(edge, 10), 0xFFFF00u);
-    if (edge < areaH) EXPECT_NE(pixel(10, edge), 0xFFFF00u);
+    if (edge < screenW) {
+        EXPECT_NE(pixel(edge, 10), 0xFFFF00u);
+    }
+    if (edge < areaH) {
+        EXPECT_NE(pixel(10, edge), 0xFFFF00u);
+    }
 }
 
 }  // namespace
@@ -118,7 +122,9 @@ TEST(Runner, ErrorsNameTheLineAndStopWithStatusTwo)
         EXPECT_EQ(r.status, 2) << c.script;
         EXPECT_EQ(readFile(err), script + c.message + "\n");
         // Output made before the error is not lost.
-        if (c.script[0] == 'd') EXPECT_NE(r.out.find("state "), std::string::npos);
+        if (c.script[0] == 'd') {
+            EXPECT_NE(r.out.find("state "), std::string::npos);
+        }
     }
     EXPECT_EQ(runCommand(kVostra + " --headless 2>/dev/null").status, 2);
     EXPECT_EQ(runCommand(kVostra + " --headless --script - --screen 10x10 </dev/null 2>/dev/null").status, 2);

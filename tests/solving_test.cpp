@@ -294,6 +294,15 @@ TEST_F(Solving, HintsMarkCorrectAnswersForHalfASecond)
     showHint(*g);
     expectMarks("at the end of a failed line");
     EXPECT_EQ(history(), "");
+
+    // More correct answers than the list holds: it stops at 100 of them.
+    std::string wide = "00000~";
+    for (int i = 0; i < 150; ++i) wide += "1CC1 ~";
+    load(" |", wide.c_str());
+    std::string big(400, 'x');
+    EXPECT_EQ(collectHints(*g, big.data()), 200);
+    EXPECT_EQ(big.find_first_not_of("C"), 200u);
+    EXPECT_EQ(big.substr(201), std::string(199, 'x'));
 }
 
 TEST_F(Solving, ProblemNavigationAndKeys)

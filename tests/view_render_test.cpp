@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <tuple>
 
 #include "game/context.h"
 #include "tests/support.h"
@@ -216,4 +217,21 @@ TEST_F(Render, FreeModeMarkAndStatusText)
     EXPECT_TRUE(black);
     // Text never spills above the status strip.
     EXPECT_NE(at(120, 235), kWhite);
+}
+
+// Star points grow with the stones: 2 pixels across below radius 4, 3 at
+// radius 4 and 4 above it (their ink off the grid lines: 1, 4 and 5 pixels).
+TEST_F(Render, StarPointSizeFollowsTheStoneRadius)
+{
+    for (const auto [width, radius, ink] : {std::tuple{160, 3, 1}, {200, 4, 4}, {240, 5, 5}}) {
+        start(width, 320);
+        g->problemCols = g->problemRows = 19;
+        fitBoardToProblem(*g);
+        ASSERT_EQ(g->stoneRadius, radius);
+        draw();
+        int n = 0;
+        for (int y = cy(4) - 3; y <= cy(4) + 3; ++y)
+            for (int x = cx(4) - 3; x <= cx(4) + 3; ++x) n += x != cx(4) && y != cy(4) && at(x, y) != kYellow;
+        EXPECT_EQ(n, ink) << "radius " << radius;
+    }
 }
