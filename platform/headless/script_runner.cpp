@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "captions/captions.h"
 #include "host/native_host.h"
 #include "host/trainer_host.h"
 #include "platform/headless/png_writer.h"
@@ -115,6 +116,7 @@ void ScriptRunner::endOfScript() {
 }
 
 void ScriptRunner::waitForInput() {
+    followCaptions();
     // The previous line's work is done: its events are all written.
     std::fflush(stdout);
     if (ended_) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "captions/captions.h"
 #include "game/context.h"
 #include "platform/dialogs.h"
 #include "platform/frontend.h"
@@ -21,8 +22,8 @@
 
 namespace {
 
-constexpr int kScreenWidth = 240;
-constexpr int kScreenHeight = 320;
+// The device screen's size, as the page chose it from the viewport.
+EM_JS(int, jsScreenSize, (int height), { return vostraPage.screenSize()[height ? 1 : 0]; });
 
 // ---- calls into the page ----------------------------------------------------------
 
@@ -99,6 +100,7 @@ const Window* openDialogEditBox() {
 class WebFrontEnd : public FrontEnd {
 public:
     void waitForInput() override {
+        followCaptions();
         updateNumberInput();
         if (!inputPending()) jsWaitForInput();
     }
@@ -183,7 +185,7 @@ int main() {
     auto* frontEnd = new WebFrontEnd;
     setSettingsStore(settings);
     setLanguageOption(jsChineseSystem() ? "zh" : "en");
-    platformStart(kScreenWidth, kScreenHeight, frontEnd);
+    platformStart(jsScreenSize(0), jsScreenSize(1), frontEnd);
     createTheGame();
     startWebCollections();
     g_running = true;
