@@ -22,7 +22,7 @@
 #include "rules/board.h"
 #include "rules/move.h"
 #include "rules/takeback.h"
-#include "tests/rules_support.h"
+#include "tools/record_encoder.h"
 
 namespace {
 
@@ -128,20 +128,18 @@ BENCHMARK(BM_Takeback510)->Unit(benchmark::kMicrosecond);
 std::string benchmarkRecord(int which)
 {
     if (which == 0) return "0<@F62140023HF`TPA3o7?0;;G@@T@aF=C@\\0=G`@08:C@0G57@@0570@0097@0";
-    rules_test::RecordSpec spec;
-    spec.cols = spec.rows = 19;
+    Problem p;
     std::mt19937 rng(3);
-    for (int i = 0; i < 30; ++i) spec.black.push_back(rng() % 361);
-    for (int i = 0; i < 30; ++i) spec.white.push_back(rng() % 361);
-    int depth = 1;
+    for (int i = 0; i < 30; ++i) p.black.push_back(rng() % 361);
+    for (int i = 0; i < 30; ++i) p.white.push_back(rng() % 361);
+    int32_t depth = 1;
     for (int i = 0; i < 299; ++i) {
-        rules_test::TreeNode node{depth, static_cast<int>(rng() % 400), static_cast<int>(rng() % 2)};
-        if (i > 0 && rng() % 4 == 0) node.depth = 1 + rng() % 9, node.explicitDepth = true;
-        else if (i > 0) node.depth = depth + 1;
-        depth = node.depth;
-        spec.nodes.push_back(node);
+        if (i > 0) depth = rng() % 4 == 0 ? 1 + rng() % 9 : depth + 1;
+        p.nodes.push_back({depth, static_cast<int32_t>(rng() % 400), rng() % 2 == 1});
     }
-    return rules_test::encodeRecord(spec);
+    std::string record, reason;
+    encodeRecord(p, record, reason);
+    return record;
 }
 
 void BM_DecodeRecord(benchmark::State& state)

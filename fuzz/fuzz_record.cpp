@@ -18,6 +18,7 @@
 #include "rules/board.h"
 #include "rules/move.h"
 #include "rules/takeback.h"
+#include "tests/board_check.h"
 
 namespace {
 
@@ -26,54 +27,7 @@ void require(bool ok)
     if (!ok) std::abort();
 }
 
-// Stones only in the visible area, an empty ring, labels that tell the chains
-// apart, and a history in step with the move count.
-void checkInvariants(const GameContext& g)
-{
-    const size_t length = strnlen(g.moveHistory, sizeof g.moveHistory);
-    require(length <= 2 * kMaxMoves && length % 2 == 0);
-    require(g.moveNumber == 1 + static_cast<int32>(length / 2));
-    require(g.sideToMove == (g.moveNumber % 2 ? 1 : -1));
-    require(g.visibleCols >= 1 && g.visibleCols <= 19 && g.visibleRows >= 1 && g.visibleRows <= 19);
-
-    const int32 n = g.visibleCols * g.visibleRows;
-    int32 chainOf[21][21] = {};
-    int32 labelOwner[362] = {};
-    int32 chains = 0;
-    for (int32 c = 0; c <= 20; ++c)
-        for (int32 r = 0; r <= 20; ++r) {
-            int32 v = g.stoneGrid[c][r];
-            bool visible = isOnBoard(g, c, r);
-            require(v == 0 || (visible && (v == 1 || v == -1)));
-            if (visible) require((v == 0) == (g.chainGrid[c][r] == 0));
-        }
-    // Flood-fill each chain and see that it carries one label of its own.
-    int32 stackC[361], stackR[361];
-    for (int32 c = 1; c <= g.visibleCols; ++c)
-        for (int32 r = 1; r <= g.visibleRows; ++r) {
-            if (g.stoneGrid[c][r] == 0 || chainOf[c][r]) continue;
-            const int32 colour = g.stoneGrid[c][r];
-            const int32 label = g.chainGrid[c][r];
-            require(label >= 1 && label <= n);
-            require(labelOwner[label] == 0);
-            labelOwner[label] = ++chains;
-            int32 top = 0;
-            stackC[top] = c, stackR[top++] = r;
-            chainOf[c][r] = chains;
-            while (top) {
-                --top;
-                const int32 pc = stackC[top], pr = stackR[top];
-                require(g.chainGrid[pc][pr] == label);
-                const int32 dc[4] = {0, 0, -1, 1}, dr[4] = {-1, 1, 0, 0};
-                for (int k = 0; k < 4; ++k) {
-                    int32 qc = pc + dc[k], qr = pr + dr[k];
-                    if (!isOnBoard(g, qc, qr) || g.stoneGrid[qc][qr] != colour || chainOf[qc][qr]) continue;
-                    chainOf[qc][qr] = chains;
-                    stackC[top] = qc, stackR[top++] = qr;
-                }
-            }
-        }
-}
+void checkInvariants(const GameContext& g) { require(boardFault(g, false).empty()); }
 
 int32 coordinate(uint8_t b) { return static_cast<int32>(b % 32) - 3; }  // -3..28
 

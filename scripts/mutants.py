@@ -12,7 +12,13 @@ runs ctest there, and records whether some test failed (caught), none did
 (survived), or the mutant did not build (not counted).
 
 usage: scripts/mutants.py [--count N] [--seed S] [--jobs J] [--json OUT]
-                          [--ctest-args "..."] [DIR...]
+                          [--replay EARLIER.json] [--ctest-args "..."] [DIR...]
+
+With --replay, the mutants of an earlier run are applied again instead of
+drawing new ones: each is found by its file, the code of its line and its
+operator (and its column, where the earlier run recorded one), so the
+comparison holds when code has moved within a file or between lines.  A
+mutant whose file has moved is looked for in every file with that name.
 
 The working tree is never changed: the sources are copied to a scratch
 folder (--work, default a temporary one) and mutated there.
@@ -132,10 +138,25 @@ def main():
     ap.add_argument("--json", help="write the results here")
     ap.add_argument("--work", help="scratch folder (kept, so later runs build faster)")
     ap.add_argument("--ctest-args", default="", help="extra arguments for ctest, e.g. \"-E problem_goals\"")
+    ap.add_argument("--replay", help="apply the mutants of this earlier --json run instead of drawing new ones")
     ap.add_argument("--test-timeout", type=int, default=600, help="seconds for one suite run")
     args = ap.parse_args()
 
     places = candidates(args.dirs)
+    if args.replay:
+        chosen, missing = replayed(args.replay, places)
+        for m in missing:
+            print(f"not found again: {m['file']}:{m['line']} {m['operator']}: {m['code']}")
+        args.seed = json.load(open(args.replay)).get("seed")
+        args.count = len(chosen)
+    else:
+        chosen = drawn(places, args)
+    print(f"{len(places)} places in {', '.join(args.dirs)}; {len(chosen)} mutants"
+          + (f" replayed from {args.replay}" if args.replay else f" with seed {args.seed}"))
+    run_all(chosen, args)
+
+
+def drawn(places, args):
     rng = random.Random(args.seed)
     # Constants far outnumber the other places: draw the kind of mistake
     # first, evenly, then a place of that kind.
@@ -148,7 +169,45 @@ def main():
     while len(chosen) < args.count and any(groups.values()):
         kind = rng.choice(sorted(k for k, g in groups.items() if g))
         chosen.append(groups[kind].pop())
-    print(f"{len(places)} places in {', '.join(args.dirs)}; {len(chosen)} mutants with seed {args.seed}")
+    return chosen
+
+
+def replayed(path, places):
+    """The places of an earlier run's mutants, in its order, and the mutants
+    not found again."""
+    texts = {}
+
+    def text_of(file):
+        if file not in texts:
+            texts[file] = open(os.path.join(ROOT, file), encoding="utf-8").read()
+        return texts[file]
+
+    chosen, missing = [], []
+    for m in json.load(open(path))["mutants"]:
+        name = os.path.basename(m["file"])
+        best = None
+        for place in places:
+            file, offset, length, repl, op = place
+            if op != m["operator"] or repl != m["to"] or os.path.basename(file) != name:
+                continue
+            text = text_of(file)
+            start = text.rfind("\n", 0, offset) + 1
+            end = text.find("\n", offset)
+            if text[start:end if end >= 0 else len(text)].strip() != m["code"] or text[offset:offset + length] != m["from"]:
+                continue
+            # Prefer the same file, then the recorded column, then the nearest line.
+            score = (file != m["file"], "column" in m and offset - start + 1 != m["column"],
+                     abs(line_of(text, offset) - m["line"]))
+            if best is None or score < best[0]:
+                best = (score, place)
+        if best:
+            chosen.append(best[1])
+        else:
+            missing.append(m)
+    return chosen, missing
+
+
+def run_all(chosen, args):
 
     work = args.work or tempfile.mkdtemp(prefix="vostra-mutants-")
     src, build = os.path.join(work, "src"), os.path.join(work, "build")
@@ -174,6 +233,7 @@ def main():
         original = open(file, encoding="utf-8").read()
         before = original[offset:offset + length]
         line = line_of(original, offset)
+        column = offset - (original.rfind("\n", 0, offset) + 1) + 1
         mutated = original[:offset] + repl + original[offset + length:]
         start = time.time()
         try:
@@ -187,7 +247,7 @@ def main():
             open(file, "w", encoding="utf-8").write(original)
         counts[verdict] += 1
         text = original.splitlines()[line - 1].strip()
-        results.append({"file": path, "line": line, "operator": op, "from": before, "to": repl,
+        results.append({"file": path, "line": line, "column": column, "operator": op, "from": before, "to": repl,
                         "code": text, "verdict": verdict})
         print(f"[{i}/{len(chosen)}] {verdict:8} {path}:{line} {op}: {before} -> {repl}   "
               f"({time.time() - start:.0f} s)  {text}", flush=True)

@@ -26,14 +26,14 @@ const std::string kUtf8WhiteLives = "\xE7\x99\xBD\xE5\x85\x88\xE6\xB4\xBB";
 // Client pixel of a point of problem 1 on the 240x320 screen.
 std::string tapOf(int col, int row)
 {
-    auto g = solving_test::decodedBoard(solving_test::catalogueRecords().at(0));
+    auto g = solving_test::decodedBoard(catalogueRecords().at(0));
     return "tap " + std::to_string(pointCenterX(*g, col)) + " " + std::to_string(pointCenterY(*g, row)) + "\n";
 }
 
 std::vector<std::string> captionLines(const std::string& transcript)
 {
     std::vector<std::string> out;
-    for (const std::string& l : solving_test::splitLines(transcript))
+    for (const std::string& l : splitLines(transcript))
         if (l.rfind("caption", 0) == 0 || l.rfind("reply ", 0) == 0 || l.rfind("status ", 0) == 0) out.push_back(l);
     return out;
 }

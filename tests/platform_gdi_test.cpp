@@ -6,9 +6,7 @@
 #include "game/context.h"
 #include "platform/gdi_count.h"
 #include "platform/internal.h"
-#include "tests/platform_support.h"
-
-using namespace platform_test;
+#include "tests/support.h"
 
 namespace {
 
@@ -59,53 +57,47 @@ TEST_F(GdiTest, FillRectExcludesRightAndBottomEdges) {
 TEST_F(GdiTest, EllipseFillsItsBoxSymmetricallyWithOutlineAndInside) {
     SelectObject(dc, pen);
     SelectObject(dc, brush);
-    // The sizes the board uses: star points 2..4, dots 4, stones and hint
-    // markers up to 24, and a few uneven boxes.
-    const int sizes[][2] = {{2, 2}, {3, 3}, {4, 4},   {5, 5},   {6, 6},  {7, 7},  {8, 8},
-                            {9, 9}, {10, 10}, {12, 12}, {14, 14}, {16, 16}, {18, 18}, {20, 20},
-                            {22, 22}, {24, 24}, {6, 10}, {13, 5}, {1, 1}, {2, 9}};
+    // The sizes the board uses (star points 2..4, dots 4, stones and hint
+    // markers up to 24) and a few uneven boxes.
+    const int sizes[][2] = {{1, 1},   {2, 2},   {3, 3},   {4, 4},   {5, 5},   {6, 6},  {7, 7},  {8, 8},
+                            {9, 9},   {10, 10}, {12, 12}, {14, 14}, {16, 16}, {18, 18}, {20, 20}, {22, 22},
+                            {24, 24}, {6, 10},  {13, 5},  {2, 9}};
     for (const auto& s : sizes) {
         const int w = s[0], h = s[1], left = 40, top = 40;
+        SCOPED_TRACE(testing::Message() << w << "x" << h);
         RECT clear{left - 3, top - 3, left + w + 3, top + h + 3};
         HBRUSH bg = CreateSolidBrush(RGB(0x33, 0x66, 0x99));
         FillRect(dc, &clear, bg);
         DeleteObject(bg);
         ASSERT_TRUE(Ellipse(dc, left, top, left + w, top + h));
-        auto inShape = [&](int i, int j) {
+        auto in = [&](int i, int j) {
             return i >= 0 && i < w && j >= 0 && j < h && client(left + i, top + j) != kBackground;
         };
-        SCOPED_TRACE(testing::Message() << w << "x" << h);
-        // Nothing outside the box.
-        for (int y = top - 3; y < top + h + 3; ++y)
-            for (int x = left - 3; x < left + w + 3; ++x)
-                if (x < left || x >= left + w || y < top || y >= top + h) {
-                    ASSERT_EQ(client(x, y), kBackground);
-                }
         bool touchesLeft = false, touchesTop = false;
-        for (int j = 0; j < h; ++j) {
+        for (int j = -3; j < h + 3; ++j) {
             int runs = 0;
-            for (int i = 0; i < w; ++i) {
-                // Mirror images left/right and top/bottom.
-                ASSERT_EQ(client(left + i, top + j), client(left + w - 1 - i, top + j));
-                ASSERT_EQ(client(left + i, top + j), client(left + i, top + h - 1 - j));
-                if (!inShape(i, j)) continue;
-                if (!inShape(i - 1, j)) ++runs;
+            for (int i = -3; i < w + 3; ++i) {
+                const uint32_t p = client(left + i, top + j);
+                if (i < 0 || i >= w || j < 0 || j >= h) {
+                    ASSERT_EQ(p, kBackground);  // nothing outside the box
+                    continue;
+                }
+                // Mirror images left/right and top/bottom; one span per row;
+                // the outline in the pen's colour, the inside in the brush's.
+                ASSERT_EQ(p, client(left + w - 1 - i, top + j));
+                ASSERT_EQ(p, client(left + i, top + h - 1 - j));
+                if (!in(i, j)) continue;
+                runs += !in(i - 1, j);
                 touchesLeft |= i == 0;
                 touchesTop |= j == 0;
-                const bool edge = !inShape(i - 1, j) || !inShape(i + 1, j) || !inShape(i, j - 1) || !inShape(i, j + 1);
-                ASSERT_EQ(client(left + i, top + j), edge ? 0xFF0000u : 0x0000FFu) << i << "," << j;
+                const bool edge = !in(i - 1, j) || !in(i + 1, j) || !in(i, j - 1) || !in(i, j + 1);
+                ASSERT_EQ(p, edge ? 0xFF0000u : 0x0000FFu) << i << "," << j;
             }
-            EXPECT_LE(runs, 1);  // each row is one span
+            EXPECT_LE(runs, 1);
         }
-        EXPECT_TRUE(touchesLeft);
-        EXPECT_TRUE(touchesTop);
-        if (w >= 3 && h >= 3) {
-            EXPECT_EQ(client(left + w / 2, top + h / 2), 0x0000FFu);
-        }
-        if (w == h && w >= 8) {
-            EXPECT_FALSE(inShape(0, 0));                  // round, not square
-            EXPECT_TRUE(inShape(0, h / 2) && inShape(w / 2, 0));
-        }
+        EXPECT_TRUE(touchesLeft && touchesTop);
+        if (w >= 3 && h >= 3) EXPECT_EQ(client(left + w / 2, top + h / 2), 0x0000FFu);
+        if (w == h && w >= 8) EXPECT_TRUE(!in(0, 0) && in(0, h / 2) && in(w / 2, 0));  // round, not square
     }
 }
 
@@ -215,12 +207,9 @@ TEST_F(GdiTest, PolylineLeavesOutEachSegmentsEndPoint) {
             if (client(x, y) != 0xFF0000u) continue;
             (x < 115 ? count : countBack)++;
         }
-    EXPECT_EQ(count, 7);
-    EXPECT_EQ(countBack, 7);
-    EXPECT_EQ(client(100, 100), 0xFF0000u);
-    EXPECT_EQ(client(107, 103), kBackground);
-    EXPECT_EQ(client(127, 103), 0xFF0000u);
-    EXPECT_EQ(client(120, 100), kBackground);
+    EXPECT_EQ(count * 10 + countBack, 77);
+    EXPECT_TRUE(client(100, 100) == 0xFF0000u && client(127, 103) == 0xFF0000u);
+    EXPECT_TRUE(client(107, 103) == kBackground && client(120, 100) == kBackground);
     EXPECT_FALSE(Polyline(dc, line, 1));
 }
 
@@ -258,10 +247,8 @@ TEST_F(GdiTest, PaintIsClippedToTheBoundingRectangleOfTheInvalidatedParts) {
     InvalidateRect(hwnd, &b, FALSE);
     PAINTSTRUCT ps;
     HDC paint = BeginPaint(hwnd, &ps);
-    EXPECT_EQ(ps.rcPaint.left, 10);
-    EXPECT_EQ(ps.rcPaint.top, 10);
-    EXPECT_EQ(ps.rcPaint.right, 35);
-    EXPECT_EQ(ps.rcPaint.bottom, 45);
+    EXPECT_EQ(std::vector<LONG>({ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom}),
+              std::vector<LONG>({10, 10, 35, 45}));
     RECT all{0, 0, 240, 294};
     FillRect(paint, &all, brush);
     EndPaint(hwnd, &ps);

@@ -1,116 +1,112 @@
-// The headless runner as a program: script commands, transcript, dump, shot,
-// errors, the catalogue listing, and line-by-line driving through a pipe.
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
+// The headless runner as a program: script commands, dump and shot (the
+// screenshot of the loaded problem checked pixel by pixel against the layout
+// computed from its record and the position dumped), errors and the catalogue
+// listing.
+#include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <memory>
 #include <regex>
-#include <sstream>
 
+#include "game/context.h"
 #include "problems/catalogue.h"
-#include "tests/platform_support.h"
+#include "problems/record.h"
+#include "tests/support.h"
+#include "view/layout.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+void checkShot(int screenW, int screenH)
+{
+    SCOPED_TRACE(std::to_string(screenW) + "x" + std::to_string(screenH));
+    TempConfigDir dir;
+    const std::string shot = dir.file("board.png");
+    Output run = runScript(dir.path(), "# a comment\n\nwait 100   # time passes, nothing is written\nshot " + shot +
+                                           "\ndump\nmove 3 3\n",
+                           "--lang en --screen " + std::to_string(screenW) + "x" + std::to_string(screenH));
+    ASSERT_EQ(run.status, 0) << run.out;
 
-struct RunResult {
-    int status = -1;
-    std::string out, err;
-};
+    // The layout the problem should get, from its record.
+    std::string record = catalogueRecords().at(0);
+    std::vector<char> buffer(record.begin(), record.end());
+    buffer.push_back('\0');
+    auto g = std::make_unique<GameContext>();
+    decodeRecord(*g, reinterpret_cast<const uint8_t*>(buffer.data()), unpackRecord(buffer.data()));
+    g->boardAreaWidth = screenW;
+    g->boardAreaHeight = g->statusBottom = screenH - 52;
+    fitBoardToProblem(*g);
 
-fs::path scratchDir() {
-    return fs::temp_directory_path() / ("vostra_runner_" + std::to_string(getpid()));
-}
-
-fs::path scratch(const std::string& name) {
-    fs::create_directories(scratchDir());
-    return scratchDir() / name;
-}
-
-// Runs the program with a shell command line, capturing both streams.
-RunResult runVostra(const std::string& args) {
-    const std::string out = scratch("out.txt").string(), err = scratch("err.txt").string();
-    RunResult r;
-    // A configuration folder of its own: no stored problem from elsewhere, and
-    // no other copy of the program to defer to.
-    const std::string config = scratch("config").string();
-    r.status = std::system(
-        ("VOSTRA_CONFIG_DIR=" + config + " " + std::string(VOSTRA_BIN) + " " + args + " >" + out + " 2>" + err)
-            .c_str());
-    auto slurp = [](const std::string& p) {
-        std::ifstream f(p);
-        std::stringstream s;
-        s << f.rdbuf();
-        return s.str();
-    };
-    r.out = slurp(out);
-    r.err = slurp(err);
-    r.status = WIFEXITED(r.status) ? WEXITSTATUS(r.status) : -1;
-    return r;
-}
-
-fs::path writeScript(const std::string& name, const std::string& text) {
-    const fs::path p = scratch(name);
-    std::ofstream(p) << text;
-    return p;
-}
-
-// Width and height from a PNG file's header, or {0, 0}.
-std::pair<int, int> pngSize(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    unsigned char h[24] = {};
-    f.read(reinterpret_cast<char*>(h), 24);
-    if (!f || std::memcmp(h, "\x89PNG\r\n\x1a\n", 8) != 0 || std::memcmp(h + 12, "IHDR", 4) != 0) return {0, 0};
-    auto be = [&](int i) { return (h[i] << 24) | (h[i + 1] << 16) | (h[i + 2] << 8) | h[i + 3]; };
-    return {be(16), be(20)};
-}
-
-class RunnerTest : public ::testing::Test {
-protected:
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(scratchDir(), ignored);
-    }
-};
-
-TEST_F(RunnerTest, DumpShotAndScreenSize) {
-    const fs::path shot = scratch("board.png"), big = scratch("big.png");
-    const fs::path script =
-        writeScript("a.txt", "# a comment\n\nwait 100   # time passes, nothing is written\ndump\nshot " +
-                                 shot.string() + "\nmove 3 3\n");
-    const RunResult r = runVostra("--headless --script " + script.string());
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(pngSize(shot), std::make_pair(240, 320));
     // board C R, R rows of C points, then the state line.
-    std::istringstream lines(r.out);
-    std::string line;
-    while (std::getline(lines, line) && line.rfind("board ", 0) != 0) {
-    }
+    const std::vector<std::string> lines = splitLines(run.out);
+    size_t at = 0;
     int cols = 0, rows = 0;
-    ASSERT_EQ(std::sscanf(line.c_str(), "board %d %d", &cols, &rows), 2) << r.out;
-    EXPECT_TRUE(cols >= 3 && cols <= 19 && rows >= 3 && rows <= 19);
-    for (int i = 0; i < rows; ++i) {
-        ASSERT_TRUE(std::getline(lines, line));
+    while (at < lines.size() && std::sscanf(lines[at].c_str(), "board %d %d", &cols, &rows) != 2) ++at;
+    ASSERT_EQ(cols, g->visibleCols) << run.out;
+    ASSERT_EQ(rows, g->visibleRows);
+    ASSERT_GT(lines.size(), at + rows + 1);
+    const std::vector<std::string> board(lines.begin() + at + 1, lines.begin() + at + 1 + rows);
+    for (const std::string& line : board)
         EXPECT_TRUE(std::regex_match(line, std::regex("[.XO]{" + std::to_string(cols) + "}"))) << line;
-    }
-    ASSERT_TRUE(std::getline(lines, line));
-    EXPECT_TRUE(std::regex_match(line, std::regex("state problem=\\d+ node=\\d+ depth=\\d+ move=\\d+ side=[BW] "
-                                                  "solved=[01] failed=[01] pending=[01] offtree=[01] free=[01] "
-                                                  "history=[A-T]*")))
-        << line;
+    EXPECT_TRUE(std::regex_match(lines[at + rows + 1],
+                                 std::regex("state problem=\\d+ node=\\d+ depth=\\d+ move=\\d+ side=[BW] "
+                                            "solved=[01] failed=[01] pending=[01] offtree=[01] free=[01] "
+                                            "history=[A-T]*")))
+        << lines[at + rows + 1];
 
-    const fs::path script2 = writeScript("b.txt", "shot " + big.string() + "\n");
-    EXPECT_EQ(runVostra("--headless --screen 480x640 --script " + script2.string()).status, 0);
-    EXPECT_EQ(pngSize(big), std::make_pair(480, 640));
+    int width = 0;
+    std::vector<uint32_t> px = readPng(shot, &width);
+    ASSERT_EQ(px.size(), size_t(screenW) * screenH);
+    auto pixel = [&](int x, int y) { return px[size_t(y + 26) * width + x]; };
+    const int r = g->stoneRadius, areaH = screenH - 52;
+    int stones = 0;
+    for (int col = 1; col <= cols; ++col)
+        for (int row = 1; row <= rows; ++row) {
+            const int cx = pointCenterX(*g, col), cy = pointCenterY(*g, row);
+            if (cx + r > screenW || cy + r > areaH - 32) continue;  // cut off, or under the status strip
+            const char stone = board[row - 1][col - 1];
+            SCOPED_TRACE("point " + std::to_string(col) + "," + std::to_string(row));
+            if (stone == '.') {
+                EXPECT_EQ(pixel(cx, cy), col == 1 && row == 1 ? 0xFF0000u : 0x000000u);  // grid, or the dot
+                EXPECT_EQ(pixel(cx + r / 2 + 1, cy + r / 2 + 1), 0xFFFF00u);
+            } else {
+                ++stones;
+                EXPECT_EQ(pixel(cx - r / 2, cy - r / 2), stone == 'X' ? 0x000000u : 0xFFFFFFu);
+                // The outline, where the highlight box at (1,1) does not cover it.
+                EXPECT_EQ(pixel(cx - r, cy), col == 1 && row == 1 ? 0xFF0000u : 0x000000u);
+            }
+            EXPECT_EQ(pixel(cx + r, cy - 1 - r / 2), 0xFFFF00u);  // just right of the stone's box
+        }
+    EXPECT_GT(stones, 10);
+    // After the start the last-move dot and the highlight box stand on (1,1).
+    const int c1 = pointCenterX(*g, 1);
+    EXPECT_EQ(pixel(c1, c1), 0xFF0000u);
+    EXPECT_EQ(pixel(c1 - r, c1 - r), 0xFF0000u);
+    EXPECT_EQ(pixel(c1 + r - 1, c1 + r - 1), 0xFF0000u);
+    // The yellow board stops at 19 cells and two pixels.
+    const int edge = 19 * g->cellSize + 2;
+    if (edge < screenW) {
+        EXPECT_NE(pixel(edge, 10), 0xFFFF00u);
+    }
+    if (edge < areaH) {
+        EXPECT_NE(pixel(10, edge), 0xFFFF00u);
+    }
 }
 
-TEST_F(RunnerTest, ErrorsNameTheLineAndStopWithStatusTwo) {
+}  // namespace
+
+TEST(Runner, ShotOfTheLoadedProblemOnBothScreenSizes)
+{
+    checkShot(240, 320);
+    checkShot(480, 640);
+}
+
+TEST(Runner, ErrorsNameTheLineAndStopWithStatusTwo)
+{
+    TempConfigDir dir;
+    const std::string script = dir.file("bad.txt"), err = dir.file("err.txt");
+    auto run = [&](const std::string& text, const std::string& args = "") {
+        writeFile(script, text);
+        return runCommand(kVostra + " --headless --script " + script + " " + args + " 2>" + err);
+    };
     const struct {
         const char* script;
         const char* message;
@@ -122,68 +118,22 @@ TEST_F(RunnerTest, ErrorsNameTheLineAndStopWithStatusTwo) {
         {"tap 1\n", ":1: usage: tap X Y"},
     };
     for (const auto& c : cases) {
-        const fs::path script = writeScript("bad.txt", c.script);
-        const RunResult r = runVostra("--headless --script " + script.string());
+        const Output r = run(c.script);
         EXPECT_EQ(r.status, 2) << c.script;
-        EXPECT_EQ(r.err, script.string() + c.message + "\n");
-    }
-    // Output made before the error is not lost.
-    EXPECT_NE(runVostra("--headless --script " + writeScript("bad.txt", "dump\nbad\n").string()).out.find("state "),
-              std::string::npos);
-    EXPECT_EQ(runVostra("--headless").status, 2);
-    EXPECT_EQ(runVostra("--headless --script - --screen 10x10 </dev/null").status, 2);
-    EXPECT_EQ(runVostra("--bogus").status, 2);
-}
-
-TEST_F(RunnerTest, PrintsTheCatalogue) {
-    const RunResult r = runVostra("--print-catalogue");
-    ASSERT_EQ(r.status, 0);
-    std::string expected;
-    for (int32 i = 1; i <= problemCatalogueCount; ++i) expected += std::string(ProblemCatalogue[i]) + "\n";
-    EXPECT_EQ(r.out, expected);
-}
-
-// Another program can drive the runner line by line: the answer to each line
-// arrives before the next line is written.
-TEST_F(RunnerTest, AnswersEachLineThroughAPipe) {
-    int toChild[2], fromChild[2];
-    ASSERT_EQ(pipe(toChild), 0);
-    ASSERT_EQ(pipe(fromChild), 0);
-    const std::string config = scratch("config").string();
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        dup2(toChild[0], 0);
-        dup2(fromChild[1], 1);
-        close(toChild[1]);
-        close(fromChild[0]);
-        setenv("VOSTRA_CONFIG_DIR", config.c_str(), 1);
-        execl(VOSTRA_BIN, VOSTRA_BIN, "--headless", "--script", "-", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(toChild[0]);
-    close(fromChild[1]);
-    auto readUntilState = [&] {
-        std::string got;
-        char buf[4096];
-        pollfd p{fromChild[0], POLLIN, 0};
-        while (got.find("\nstate ") == std::string::npos || got.back() != '\n') {
-            if (poll(&p, 1, 20000) <= 0) break;
-            const ssize_t n = read(fromChild[0], buf, sizeof buf);
-            if (n <= 0) break;
-            got.append(buf, size_t(n));
+        EXPECT_EQ(readFile(err), script + c.message + "\n");
+        // Output made before the error is not lost.
+        if (c.script[0] == 'd') {
+            EXPECT_NE(r.out.find("state "), std::string::npos);
         }
-        return got;
-    };
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_EQ(write(toChild[1], "dump\n", 5), 5);
-        EXPECT_NE(readUntilState().find("state problem="), std::string::npos) << "round " << i;
     }
-    close(toChild[1]);  // end of script: the program closes
-    int status = 0;
-    waitpid(pid, &status, 0);
-    close(fromChild[0]);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(runCommand(kVostra + " --headless 2>/dev/null").status, 2);
+    EXPECT_EQ(runCommand(kVostra + " --headless --script - --screen 10x10 </dev/null 2>/dev/null").status, 2);
+    EXPECT_EQ(runCommand(kVostra + " --bogus 2>/dev/null").status, 2);
 }
 
-}  // namespace
+TEST(Runner, PrintsTheCatalogue)
+{
+    std::vector<std::string> expected;
+    for (int32 i = 1; i <= problemCatalogueCount; ++i) expected.push_back(ProblemCatalogue[i]);
+    EXPECT_EQ(catalogueRecords(), expected);
+}

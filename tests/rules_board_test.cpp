@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "rules/move.h"
-#include "rules_support.h"
+#include "tests/rules_support.h"
 
 using namespace rules_test;
 
@@ -98,10 +98,7 @@ TEST(RulesBoard, ResetRestoresTheStartOnly)
     ASSERT_TRUE(playMove(*g, 2, 2, false));
     ASSERT_TRUE(playMove(*g, 20, 20, false));
     resetBoard(*g, false);
-    EXPECT_EQ(g->lastMoveCol, 1);
-    EXPECT_EQ(g->lastMoveRow, 1);
-    EXPECT_EQ(g->moveNumber, 1);
-    EXPECT_EQ(g->sideToMove, 1);
+    EXPECT_EQ(moveState(*g).substr(0, 22), "move 1 side 1 last 1,1");
     EXPECT_STREQ(g->moveHistory, "");
     EXPECT_EQ(g->variationPending, 0);
     EXPECT_EQ(g->highlightCol, 2);

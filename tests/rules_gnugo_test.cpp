@@ -16,7 +16,7 @@
 #include <string>
 
 #include "rules/move.h"
-#include "rules_support.h"
+#include "tests/rules_support.h"
 
 using namespace rules_test;
 

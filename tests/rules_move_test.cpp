@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "rules/move.h"
-#include "rules_support.h"
+#include "tests/rules_support.h"
 
 using namespace rules_test;
 
@@ -34,14 +34,8 @@ TEST(RulesMove, SingleAndMultipleChainCaptures)
                         "X....",
                         "....."});
     ASSERT_TRUE(play(*g, 1, 2, 1));
-    EXPECT_EQ(g->stoneGrid[1][1], 0);
-    EXPECT_EQ(g->chainGrid[1][1], 0);
-    EXPECT_EQ(g->lastCaptureCount, 1);
-    EXPECT_STREQ(g->moveHistory, "BA");
-    EXPECT_EQ(g->moveNumber, 2);
-    EXPECT_EQ(g->sideToMove, -1);
-    EXPECT_EQ(g->lastMoveCol, 2);
-    EXPECT_EQ(g->lastMoveRow, 1);
+    EXPECT_EQ(g->stoneGrid[1][1] | g->chainGrid[1][1], 0);
+    EXPECT_EQ(moveState(*g), "move 2 side -1 last 2,1 captured 1 history BA");
 
     // One move takes four white chains; stones are counted, not chains.
     g = boardFrom({".XOX.",
@@ -153,12 +147,7 @@ TEST(RulesMove, PassAndTheHistoryLimit)
     auto g = emptyBoard(9, 9);
     ASSERT_TRUE(play(*g, 1, 3, 3));
     ASSERT_TRUE(playMove(*g, 20, 20, false));
-    EXPECT_STREQ(g->moveHistory, "CCTT");
-    EXPECT_EQ(g->lastMoveCol, 20);
-    EXPECT_EQ(g->lastMoveRow, 20);
-    EXPECT_EQ(g->lastCaptureCount, 0);
-    EXPECT_EQ(g->sideToMove, 1);
-    EXPECT_EQ(g->moveNumber, 3);
+    EXPECT_EQ(moveState(*g), "move 3 side 1 last 20,20 captured 0 history CCTT");
 
     // 511 moves fit; the 512th, stone or pass, is refused.
     for (int i = 2; i < kMaxMoves; ++i) ASSERT_TRUE(playMove(*g, 20, 20, false)) << i;

@@ -75,6 +75,15 @@ inline std::string stateBytes(const GameContext& g)
     return std::string(begin, end);
 }
 
+// The move state in one line: move number, side to move, last move, the
+// stones it captured and the history.
+inline std::string moveState(const GameContext& g)
+{
+    return "move " + std::to_string(g.moveNumber) + " side " + std::to_string(g.sideToMove) + " last " +
+           std::to_string(g.lastMoveCol) + "," + std::to_string(g.lastMoveRow) + " captured " +
+           std::to_string(g.lastCaptureCount) + " history " + g.moveHistory;
+}
+
 // ---- record encoding --------------------------------------------------------
 
 struct TreeNode {

@@ -3,15 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "game/notify.h"
-#include "platform_support.h"
+#include "tests/support.h"
 #include "problems/tree.h"
 #include "rules/move.h"
 #include "rules/takeback.h"
-#include "rules_support.h"
+#include "tests/rules_support.h"
 #include "view/layout.h"
 
 using namespace rules_test;
-using platform_test::received;
 
 namespace {
 
@@ -22,12 +21,7 @@ void expectSameGame(const GameContext& a, const GameContext& b)
 {
     EXPECT_EQ(0, std::memcmp(a.stoneGrid, b.stoneGrid, sizeof a.stoneGrid));
     EXPECT_EQ(0, std::memcmp(a.chainGrid, b.chainGrid, sizeof a.chainGrid));
-    EXPECT_STREQ(a.moveHistory, b.moveHistory);
-    EXPECT_EQ(a.moveNumber, b.moveNumber);
-    EXPECT_EQ(a.lastMoveCol, b.lastMoveCol);
-    EXPECT_EQ(a.lastMoveRow, b.lastMoveRow);
-    EXPECT_EQ(a.lastCaptureCount, b.lastCaptureCount);
-    EXPECT_EQ(a.sideToMove, b.sideToMove);
+    EXPECT_EQ(moveState(a), moveState(b));
 }
 
 // The worked-example problem, started: Black (4,4) is node 1, White's reply
@@ -70,9 +64,7 @@ TEST(RulesTakeback, CapturesComeBackAndEveryFieldIsRestored)
     takeBackMove(*g);
     EXPECT_EQ(g->stoneGrid[3][2], 1);
     takeBackMove(*g);  // one move left: back to the setup
-    EXPECT_EQ(g->moveNumber, 1);
-    EXPECT_STREQ(g->moveHistory, "");
-    EXPECT_EQ(g->lastMoveCol, 1);
+    EXPECT_EQ(moveState(*g).substr(0, 22), "move 1 side 1 last 1,1");
     takeBackMove(*g);  // nothing left: unchanged
     EXPECT_EQ(g->moveNumber, 1);
 }
@@ -85,10 +77,8 @@ TEST(RulesTakeback, PassesReplayOnTheSubstitutePoint)
     EXPECT_STREQ(g->moveHistory, "TTCCDDEE");
     takeBackMove(*g);
     takeBackMove(*g);
-    EXPECT_STREQ(g->moveHistory, "IICC");
+    EXPECT_EQ(moveState(*g), "move 3 side 1 last 3,3 captured 0 history IICC");
     EXPECT_EQ(g->stoneGrid[9][9], 1);
-    EXPECT_EQ(g->sideToMove, 1);
-    EXPECT_EQ(g->moveNumber, 3);
 
     // With the corner block full the pass stays a pass.
     g = boardFrom({".........", "......XXX", "......XXX", "......XXX"});
@@ -118,8 +108,7 @@ TEST(RulesTakeback, TreePositionFollowsTheHistory)
     g->currentDepth = 2;
     takeBackMove(*g);
     stepTreeBack(*g);
-    EXPECT_EQ(g->currentNode, 1);
-    EXPECT_EQ(g->currentDepth, 1);
+    EXPECT_EQ(g->currentNode * 10 + g->currentDepth, 11);
 
     // A move off the tree: the tree stays put until the history is back in step.
     ASSERT_TRUE(playMove(*g, 8, 1, false));
@@ -128,13 +117,12 @@ TEST(RulesTakeback, TreePositionFollowsTheHistory)
     EXPECT_EQ(g->currentNode, 1);
     takeBackMove(*g);
     stepTreeBack(*g);
-    EXPECT_EQ(g->currentNode, 0);
-    EXPECT_EQ(g->currentDepth, 0);
+    EXPECT_EQ(g->currentNode * 10 + g->currentDepth, 0);
     stepTreeBack(*g);
     EXPECT_EQ(g->currentNode, 0);
 }
 
-class RulesTakebackDrawn : public platform_test::PlatformTest {
+class RulesTakebackDrawn : public PlatformTest {
 protected:
     // Screen pixel inside the stone's disc, away from the grid lines.
     uint32_t stonePixel(const GameContext& g, int col, int row)
@@ -158,12 +146,9 @@ TEST_F(RulesTakebackDrawn, BackInSolvingModeTakesBackTheReplyAndRedraws)
     g->offTree = 1;
     received().clear();
     goBack(*g);
-    EXPECT_EQ(g->currentNode, 0);
-    EXPECT_EQ(g->moveNumber, 1);
-    EXPECT_EQ(g->sideToMove, 1);
-    EXPECT_EQ(g->solvedFlag + g->offTree, 0);
-    EXPECT_EQ(g->highlightCol, 1);
-    EXPECT_EQ(g->highlightRow, 1);
+    EXPECT_EQ(moveState(*g).substr(0, 13), "move 1 side 1");
+    EXPECT_EQ(g->currentNode + g->solvedFlag + g->offTree, 0);
+    EXPECT_EQ(g->highlightCol * 100 + g->highlightRow, 101);
     EXPECT_EQ(stonePixel(*g, 5, 4), 0xFFFF00u);  // both stones erased at once
     EXPECT_EQ(stonePixel(*g, 4, 4), 0xFFFF00u);
     pump();

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -17,61 +16,11 @@
 #include "resources/resources.h"
 #include "rules/board.h"
 #include "shell/window_proc.h"
-#include "shell_support.h"
+#include "tests/board_check.h"
+#include "tests/support.h"
 #include "view/layout.h"
 
 namespace {
-
-// What is wrong with the board and move state, or "" when nothing is.
-std::string inconsistency(const GameContext& g)
-{
-    const size_t length = strnlen(g.moveHistory, sizeof g.moveHistory);
-    if (length % 2 != 0 || g.moveNumber - 1 != static_cast<int32>(length / 2))
-        return "moveNumber " + std::to_string(g.moveNumber) + " with history " + g.moveHistory;
-    if (g.sideToMove != ((length / 2) % 2 == 0 ? 1 : -1)) return "side to move does not follow the history";
-    auto visible = [&](int c, int r) { return c >= 1 && r >= 1 && c <= g.visibleCols && r <= g.visibleRows; };
-    for (int c = 0; c <= 20; ++c)
-        for (int r = 0; r <= 20; ++r)
-            if (!visible(c, r) && g.stoneGrid[c][r] != 0)
-                return "stone outside the visible area at " + std::to_string(c) + "," + std::to_string(r);
-
-    // Flood-fill the chains and compare with the labels.
-    int seen[21][21] = {};
-    std::set<int32> labels;
-    const int dc[] = {0, 0, -1, 1}, dr[] = {-1, 1, 0, 0};
-    for (int c = 1; c <= g.visibleCols; ++c)
-        for (int r = 1; r <= g.visibleRows; ++r) {
-            const int32 colour = g.stoneGrid[c][r];
-            if (colour == 0) {
-                if (g.chainGrid[c][r] != 0) return "label on an empty point";
-                continue;
-            }
-            if (seen[c][r]) continue;
-            const int32 label = g.chainGrid[c][r];
-            if (label < 1 || label > g.visibleCols * g.visibleRows || !labels.insert(label).second)
-                return "chain at " + std::to_string(c) + "," + std::to_string(r) + " has label " +
-                       std::to_string(label);
-            std::vector<std::pair<int, int>> stack{{c, r}};
-            seen[c][r] = 1;
-            bool liberty = false;
-            while (!stack.empty()) {
-                auto [pc, pr] = stack.back();
-                stack.pop_back();
-                if (g.chainGrid[pc][pr] != label) return "one chain, two labels";
-                for (int k = 0; k < 4; ++k) {
-                    const int nc = pc + dc[k], nr = pr + dr[k];
-                    if (nc < 1 || nr < 1 || nc > 19 || nr > 19) continue;
-                    if (g.stoneGrid[nc][nr] == 0) liberty = true;
-                    if (visible(nc, nr) && g.stoneGrid[nc][nr] == colour && !seen[nc][nr]) {
-                        seen[nc][nr] = 1;
-                        stack.push_back({nc, nr});
-                    }
-                }
-            }
-            if (!liberty) return "chain without a liberty at " + std::to_string(c) + "," + std::to_string(r);
-        }
-    return "";
-}
 
 // Feeds one random event each time the program is idle, after checking it.
 struct SoakFrontEnd : RecordingFrontEnd {
@@ -92,7 +41,7 @@ struct SoakFrontEnd : RecordingFrontEnd {
         lines.clear();
         GameContext& g = theGame();
         if (eventsDone > 0) {
-            const std::string problem = inconsistency(g);
+            const std::string problem = boardFault(g, true);
             if (!problem.empty() && failure.empty()) failure = problem;
         }
         if (eventsLeft-- <= 0 || !failure.empty()) {
@@ -171,13 +120,7 @@ TEST(SolvingSoak, RandomEventsKeepTheBoardConsistent)
     g.goodText = L"Good";
     rightKeyMode = 0;
 
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = mainWindowProc;
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = L"VOSTRA";
-    ASSERT_TRUE(RegisterClassW(&wc));
-    fe.main = CreateWindowExW(0, L"VOSTRA", L"Vostra", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
+    fe.main = openWindow(L"VOSTRA", mainWindowProc);
     ASSERT_NE(fe.main, nullptr);
     g.mainWindow = fe.main;
     g.currentProblem = 1;
@@ -186,8 +129,7 @@ TEST(SolvingSoak, RandomEventsKeepTheBoardConsistent)
     fe.eventsLeft = longMode && std::strcmp(longMode, "1") == 0 ? 200000 : 20000;
     fe.switchEvery = fe.eventsLeft / (3 * g.problemCount) + 1;
     PostMessageW(fe.main, WM_COMMAND, kCmdPlay, 0);
-    MSG m;
-    while (GetMessageW(&m, nullptr, 0, 0)) DispatchMessageW(&m);
+    pump();
 
     std::string recent;
     for (const std::string& e : fe.lastEvents) recent += e + "; ";
@@ -197,7 +139,7 @@ TEST(SolvingSoak, RandomEventsKeepTheBoardConsistent)
     EXPECT_GT(fe.successes, 0);
 
     DestroyWindow(fe.main);
-    while (GetMessageW(&m, nullptr, 0, 0)) DispatchMessageW(&m);
+    pump();
     rightSoftKeyLabeller = writeSoftKeyLabel;
     platformStart(240, 320, nullptr);
 }

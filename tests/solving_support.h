@@ -6,67 +6,29 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "game/context.h"
 #include "game/text_util.h"
 #include "problems/record.h"
 #include "rules/board.h"
 #include "rules/move.h"
+#include "tests/support.h"
 #include "view/layout.h"
 
 namespace solving_test {
 
-inline std::vector<std::string> splitLines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
-
-// Runs `vostra --headless --script FILE` with a configuration folder of its
+// Runs `vostra --headless` on a script with a configuration folder of its
 // own and returns the transcript.
 inline std::string runVostra(const std::string& script)
 {
-    char dir[] = "/tmp/vostra-solving-XXXXXX";
-    if (!mkdtemp(dir)) return "";
-    const std::string folder = dir;
-    {
-        std::ofstream(folder + "/script") << script;
-    }
-    const std::string command = "VOSTRA_CONFIG_DIR='" + folder + "' '" VOSTRA_BIN "' --headless --script '" +
-                                folder + "/script' 2>&1";
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) out.append(buffer, n);
-        EXPECT_EQ(pclose(p), 0) << out.substr(out.size() > 2000 ? out.size() - 2000 : 0);
-    }
-    std::system(("rm -rf '" + folder + "'").c_str());
-    return out;
-}
-
-inline std::vector<std::string> catalogueRecords()
-{
-    std::vector<std::string> out;
-    if (FILE* p = popen("'" VOSTRA_BIN "' --print-catalogue", "r")) {
-        std::string text;
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) text.append(buffer, n);
-        pclose(p);
-        out = splitLines(text);
-    }
-    return out;
+    TempConfigDir dir;
+    const Output r = runScript(dir.path(), script);
+    EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 2000 ? r.out.size() - 2000 : 0);
+    return r.out;
 }
 
 // The solution tree as read from NodeText: depth, point and flag per node.

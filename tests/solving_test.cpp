@@ -17,26 +17,12 @@
 #include "rules/takeback.h"
 #include "solving/hints.h"
 #include "solving/solve.h"
+#include "tests/support.h"
 #include "view/input.h"
 #include "view/layout.h"
 #include "view/render.h"
 
 namespace {
-
-// Records the transcript and, at every Sleep, a copy of the screen.
-struct CapturingFrontEnd : FrontEnd {
-    std::vector<std::string> lines;
-    std::vector<std::vector<uint32_t>> framesAtSleep;
-    DWORD clock = 0;
-    void waitForInput() override { PostQuitMessage(0); }
-    void sleep(DWORD ms) override
-    {
-        clock += ms;
-        framesAtSleep.emplace_back(screenPixels(), screenPixels() + screenWidth() * screenHeight());
-    }
-    DWORD tickCount() override { return clock; }
-    void transcript(std::string_view line) override { lines.emplace_back(line); }
-};
 
 GameContext* active = nullptr;
 
@@ -62,20 +48,15 @@ constexpr uint32_t kGreen = 0x00FF00, kYellow = 0xFFFF00, kRed = 0xFF0000;
 // fully visible, the pass substitute point at (10,10) on the screen.
 class Solving : public ::testing::Test {
 protected:
-    CapturingFrontEnd fe;
+    RecordingFrontEnd fe;
     std::unique_ptr<GameContext> g;
 
     void SetUp() override
     {
+        fe.keepFrames = true;
         platformStart(240, 292, &fe);
         registerResources(&programResources());
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = testWindowProc;
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = L"SOLVING";
-        ASSERT_TRUE(RegisterClassW(&wc));
-        HWND hwnd = CreateWindowExW(0, L"SOLVING", L"", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
+        HWND hwnd = openWindow(L"SOLVING", testWindowProc);
         g = std::make_unique<GameContext>();
         active = g.get();
         g->mainWindow = hwnd;
@@ -102,11 +83,6 @@ protected:
         fe.lines.clear();
         ASSERT_EQ(g->visibleCols, 10);
         ASSERT_EQ(g->visibleRows, 10);
-    }
-    void pump()
-    {
-        MSG m;
-        while (GetMessageW(&m, nullptr, 0, 0)) DispatchMessageW(&m);
     }
     void tap(int32 col, int32 row)
     {
@@ -318,6 +294,15 @@ TEST_F(Solving, HintsMarkCorrectAnswersForHalfASecond)
     showHint(*g);
     expectMarks("at the end of a failed line");
     EXPECT_EQ(history(), "");
+
+    // More correct answers than the list holds: it stops at 100 of them.
+    std::string wide = "00000~";
+    for (int i = 0; i < 150; ++i) wide += "1CC1 ~";
+    load(" |", wide.c_str());
+    std::string big(400, 'x');
+    EXPECT_EQ(collectHints(*g, big.data()), 200);
+    EXPECT_EQ(big.find_first_not_of("C"), 200u);
+    EXPECT_EQ(big.substr(201), std::string(199, 'x'));
 }
 
 TEST_F(Solving, ProblemNavigationAndKeys)

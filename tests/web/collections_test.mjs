@@ -15,34 +15,24 @@
 // opening that folder as well.
 //
 // usage: node collections_test.mjs --site DIR --runner VOSTRA [--chromium PATH] [--corpus DIR]
-import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import zlib from 'node:zlib';
-import { chromium } from 'playwright-core';
+import {
+  TITLE, canvasPixels, check, closeBrowser, decodePng, finish, idle, openBrowser, parseOptions, runRunner, sameScreen,
+  serve,
+} from './harness.mjs';
 
-const options = { chromium: '/usr/bin/chromium' };
-for (let i = 2; i < process.argv.length; i += 2) options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
-if (!options.site || !options.runner) {
-  console.error('usage: node collections_test.mjs --site DIR --runner VOSTRA [--chromium PATH] [--corpus DIR]');
-  process.exit(2);
-}
+const options = parseOptions('node collections_test.mjs --site DIR --runner VOSTRA [--chromium PATH] [--corpus DIR]',
+                             ['site', 'runner']);
 if (options.corpus && !fs.existsSync(options.corpus)) {
   console.error(`${options.corpus}: no such folder (the corpus is not on this machine)`);
   process.exit(2);
 }
 
-const W = 240, H = 320, TITLE = 26;
+const W = 240, H = 320;
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'vostra-collections-test-'));
-let failures = 0;
-
-function check(ok, what) {
-  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}`);
-  if (!ok) failures++;
-  return ok;
-}
 
 // ---- the problems: a one-move kill, the same with a far stone, a broken file ----
 
@@ -93,115 +83,14 @@ function makeZip(entries) {
   return Buffer.concat([...parts, dir, end]);
 }
 
-// ---- PNG (what the runner writes: 8-bit RGB or RGBA) ------------------------------
-
-function decodePng(file) {
-  const data = fs.readFileSync(file);
-  let pos = 8, width = 0, height = 0, type = 0;
-  const idat = [];
-  while (pos < data.length) {
-    const length = data.readUInt32BE(pos), kind = data.toString('latin1', pos + 4, pos + 8);
-    const body = data.subarray(pos + 8, pos + 8 + length);
-    if (kind === 'IHDR') { width = body.readUInt32BE(0); height = body.readUInt32BE(4); type = body[9]; }
-    if (kind === 'IDAT') idat.push(body);
-    pos += 12 + length;
-  }
-  const raw = zlib.inflateSync(Buffer.concat(idat));
-  const bpp = type === 6 ? 4 : 3, stride = width * bpp, out = Buffer.alloc(width * height * 4);
-  let prev = Buffer.alloc(stride);
-  for (let y = 0; y < height; y++) {
-    const filter = raw[y * (stride + 1)];
-    const line = Buffer.from(raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1)));
-    for (let i = 0; i < stride; i++) {
-      const a = i >= bpp ? line[i - bpp] : 0, b = prev[i], c = i >= bpp ? prev[i - bpp] : 0;
-      const pa = Math.abs(b - c), pb = Math.abs(a - c), pc = Math.abs(a + b - 2 * c);
-      const p = [0, a, b, (a + b) >> 1, pa <= pb && pa <= pc ? a : pb <= pc ? b : c][filter];
-      line[i] = (line[i] + p) & 0xff;
-    }
-    for (let x = 0; x < width; x++) out.set([line[x * bpp], line[x * bpp + 1], line[x * bpp + 2], 255], (y * width + x) * 4);
-    prev = line;
-  }
-  return { width, height, rgba: out };
-}
-
 // The runner's screen after a script, with its own configuration and data.
 function runnerScreen(args, script, registry) {
   const config = fs.mkdtempSync(path.join(work, 'config-')), data = fs.mkdtempSync(path.join(work, 'data-'));
   if (registry) fs.writeFileSync(path.join(config, 'registry.reg'), registry);
   const shot = path.join(config, 'shot.png');
-  const result = spawnSync(path.resolve(options.runner), [...args, '--headless', '--script', '-'], {
-    input: `${script}\nshot ${shot}\n`, encoding: 'utf8', cwd: work,
-    env: { ...process.env, VOSTRA_CONFIG_DIR: config, VOSTRA_DATA_DIR: data },
-  });
-  if (result.status !== 0) throw new Error(`runner failed (${result.status}): ${result.stderr}`);
+  runRunner(options.runner, args, [script, `shot ${shot}`],
+            { cwd: work, env: { VOSTRA_CONFIG_DIR: config, VOSTRA_DATA_DIR: data } });
   return decodePng(shot);
-}
-
-async function sameScreen(page, png, what) {
-  const base64 = await page.evaluate(() => {
-    const c = document.getElementById('screen');
-    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
-    let s = '';
-    for (let i = 0; i < d.length; i += 0x8000) s += String.fromCharCode.apply(null, d.subarray(i, i + 0x8000));
-    return btoa(s);
-  });
-  const rgba = Buffer.from(base64, 'base64');
-  let differ = 0;
-  for (let i = 0; i < W * H; i++) {
-    if (rgba[i * 4] !== png.rgba[i * 4] || rgba[i * 4 + 1] !== png.rgba[i * 4 + 1] || rgba[i * 4 + 2] !== png.rgba[i * 4 + 2]) differ++;
-  }
-  check(png.width === W && png.height === H && differ === 0, `${what}: the page shows the runner's screen` +
-        (differ ? ` (${differ} pixels differ)` : ''));
-}
-
-// ---- the static server (a blank page of the site's origin for set-up) ---------------
-
-const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
-                '.webmanifest': 'application/manifest+json', '.json': 'application/json', '.png': 'image/png' };
-
-function serve(root) {
-  const server = http.createServer((request, response) => {
-    let name = decodeURIComponent(new URL(request.url, 'http://host').pathname);
-    if (name === '/__blank') { response.writeHead(200, { 'content-type': 'text/html' }).end('<!DOCTYPE html>'); return; }
-    if (name.endsWith('/')) name += 'index.html';
-    const file = path.join(root, path.normalize(name));
-    if (!file.startsWith(path.resolve(root))) { response.writeHead(403).end(); return; }
-    fs.readFile(file, (error, body) => {
-      if (error) { response.writeHead(404).end(); return; }
-      response.writeHead(200, { 'content-type': TYPES[path.extname(file)] || 'application/octet-stream' });
-      response.end(body);
-    });
-  });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
-
-async function openBrowser() {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vostra-chromium-'));
-  const context = await chromium.launchPersistentContext(profile, {
-    executablePath: options.chromium,
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--disable-dev-shm-usage'],
-    locale: 'en-US',
-    viewport: { width: 900, height: 720 },
-  });
-  const page = context.pages()[0] || (await context.newPage());
-  const session = { context, page, profile, transcript: [], errors: [], sizes: {} };
-  page.on('console', (m) => { if (m.type() === 'log') session.transcript.push(m.text()); });
-  page.on('pageerror', (e) => session.errors.push(String(e)));
-  page.on('response', async (r) => {
-    try { session.sizes[new URL(r.url()).pathname] = (await r.body()).length; } catch (e) { /* none */ }
-  });
-  return session;
-}
-
-async function closeBrowser(session) {
-  await session.context.close();
-  fs.rmSync(session.profile, { recursive: true, force: true });
-}
-
-async function idle(page) {
-  await page.waitForFunction(() => window.vostraPage && vostraPage.idle, null, { timeout: 15000 });
 }
 
 const statusText = (page) => page.locator('#collection-status').textContent();
@@ -256,7 +145,7 @@ async function showPanel(page) {
 
 // ---- the test ---------------------------------------------------------------------
 
-const server = await serve(path.resolve(options.site));
+const server = await serve(options.site);
 const url = `http://127.0.0.1:${server.address().port}/`;
 const hasServiceWorker = fs.existsSync(path.join(options.site, 'sw.js'));
 const measured = [];
@@ -264,7 +153,7 @@ const builtInAt5 = 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\
   '"CurrentProblemNo"=dword:00000005\n';
 
 try {
-  const s = await openBrowser();
+  const s = await openBrowser(options, { viewport: { width: 900, height: 720 } });
   const { page } = s;
   // The built-in problems stand at problem 5.
   await page.goto(url + '__blank');
@@ -282,7 +171,7 @@ try {
   const messages = await page.locator('#compile-messages').textContent();
   check(/kill\/3-broken\.sgf:3: /.test(messages), `the broken file is listed with file:line (${messages.split('\n')[1]})`);
   check(/2 problems from 3 files/.test(messages), 'the rest of the folder opened');
-  await sameScreen(page, runnerScreen(['--problems', 'kill'], ''), 'problem 1 of the folder');
+  sameScreen(await canvasPixels(page), runnerScreen(['--problems', 'kill'], ''), 'problem 1 of the folder');
   check((await page.locator('#caption').textContent()).includes('Black to kill.'),
         'the caption shows the collection\'s own goal');
 
@@ -300,13 +189,13 @@ try {
   await showPanel(page);
   check((await page.locator('#problem-grid button').first().getAttribute('class')) === 'first-try',
         'the grid shows problem 1 solved at the first try');
-  await sameScreen(page, runnerScreen(['--problems', 'kill'], 'command 40005'), 'problem 2 after the reload');
+  sameScreen(await canvasPixels(page), runnerScreen(['--problems', 'kill'], 'command 40005'), 'problem 2 after the reload');
 
   // 3. Back to the built-in problems, at their own problem.
   await page.click('.open-collection[data-id=""]');
   await page.waitForFunction(() => document.getElementById('collection-status').textContent === '');
   await idle(page);
-  await sameScreen(page, runnerScreen([], '', builtInAt5), 'the built-in problems at their problem 5');
+  sameScreen(await canvasPixels(page), runnerScreen([], '', builtInAt5), 'the built-in problems at their problem 5');
   const registry = await page.evaluate(() => { vostraPage.wake(); return localStorage.getItem('vostra.registry'); });
   check(/Collections\\kill\]\n"CurrentProblemNo"=dword:00000002/.test(registry),
         'the collection keeps its own current problem under its own key');
@@ -362,7 +251,7 @@ try {
   await closeBrowser(s);
 
   if (options.corpus) {
-    const c = await openBrowser();
+    const c = await openBrowser(options, { viewport: { width: 900, height: 720 } });
     await c.page.goto(url);
     await idle(c.page);
     await showPanel(c.page);
@@ -379,5 +268,4 @@ try {
 }
 
 for (const m of measured) console.log(m);
-console.log(failures ? `${failures} check(s) failed` : 'all collection checks passed');
-process.exit(failures ? 1 : 0);
+finish('collection');

@@ -14,35 +14,14 @@
 // usage: node webapp_test.mjs --site DIR --tool VOSTRA-PROBLEMS [--catalogue FILE] [--chromium PATH]
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
-import { fileURLToPath } from 'node:url';
-import { chromium } from 'playwright-core';
+import { ROOT as root, TITLE, canvasPixels, check, finish, idle, openBrowser, parseOptions, pointCentre, serve,
+         showProblem } from './harness.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const root = path.join(here, '../..');
-const options = {
-  catalogue: path.join(root, 'problems/catalogue.txt'),
-  chromium: '/usr/bin/chromium',
-  cmake: 'cmake',
-};
-for (let i = 2; i < process.argv.length; i += 2) options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
-for (const need of ['site', 'tool']) {
-  if (!options[need]) {
-    console.error('usage: node webapp_test.mjs --site DIR --tool VOSTRA-PROBLEMS [--catalogue FILE] [--chromium PATH]');
-    process.exit(2);
-  }
-}
-
-const W = 240, H = 320, TITLE = 26, MENU_BAR = 26;
-let failures = 0;
-
-function check(ok, what) {
-  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}`);
-  if (!ok) failures++;
-  return ok;
-}
+const options = parseOptions('node webapp_test.mjs --site DIR --tool VOSTRA-PROBLEMS [--catalogue FILE] [--chromium PATH]',
+                             ['site', 'tool'], { cmake: 'cmake' });
+const W = 240, H = 320;
 
 // ---- a problem to solve ---------------------------------------------------------------
 
@@ -55,14 +34,7 @@ function problemToSolve() {
     .filter((l) => l.trim() && !l.trim().startsWith('#')).length;
   let fallback = null;
   for (let number = 1; number <= count; number++) {
-    const shown = spawnSync(options.tool, ['show', '--number', String(number), options.catalogue], { encoding: 'utf8' });
-    if (shown.status !== 0) throw new Error(`vostra-problems show failed: ${shown.stderr}`);
-    const size = /^size (\d+)x(\d+)/m.exec(shown.stdout);
-    const nodes = [];
-    for (const line of shown.stdout.split('\n')) {
-      const m = /^( *)([BW]) (\S+)  flag [01](  (solved|failed))?$/.exec(line);
-      if (m) nodes.push({ depth: m[1].length / 2, colour: m[2], point: m[3], end: m[5] });
-    }
+    const { cols, rows, nodes } = showProblem(options, number);
     const siblings = (i) => {
       let n = 0;
       for (let j = i - 1; j >= 0 && nodes[j].depth >= nodes[i].depth; j--) if (nodes[j].depth === nodes[i].depth) n++;
@@ -76,7 +48,7 @@ function problemToSolve() {
       if (nodes[i].end !== 'solved') continue;
       const moves = line.map((k) => nodes[k]);
       if (moves.some((n) => n.point === 'pass') || line.some((k) => nodes[k].colour === 'W' && siblings(k) > 0)) break;
-      const found = { number, cols: +size[1], rows: +size[2], moves: moves.filter((n) => n.colour === 'B').map((n) => n.point) };
+      const found = { number, cols, rows, moves: moves.filter((n) => n.colour === 'B').map((n) => n.point) };
       if (found.moves.length >= 2) return found;
       fallback = fallback || found;
       break;
@@ -86,88 +58,16 @@ function problemToSolve() {
   return fallback;
 }
 
-// Client pixel at the centre of a point: the largest even cell (at least 6)
-// fitting the problem into the client area above the status strip.
-function pointCentre(cols, rows, point) {
-  let cell = Math.min(Math.floor(W / cols), Math.floor((H - 2 * MENU_BAR) / rows));
-  if (cell % 2) cell -= 1;
-  if (cell < 6) cell = 6;
-  const radius = Math.floor((cell - 2) / 2);
-  return { x: cell * (point.charCodeAt(0) - 65) + radius, y: cell * (point.charCodeAt(1) - 65) + radius };
-}
-
 // Width and height of a PNG, or null when the bytes are not one.
 function pngSize(bytes) {
   if (bytes.length < 24 || bytes.toString('latin1', 1, 4) !== 'PNG' || bytes.toString('latin1', 12, 16) !== 'IHDR') return null;
   return `${bytes.readUInt32BE(16)}x${bytes.readUInt32BE(20)}`;
 }
 
-// ---- the static server ------------------------------------------------------------
-
-const TYPES = {
-  '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
-  '.webmanifest': 'application/manifest+json', '.png': 'image/png',
-};
-
-function serve(site, counter) {
-  const server = http.createServer((request, response) => {
-    counter.requests++;
-    let name = decodeURIComponent(new URL(request.url, 'http://host').pathname);
-    if (name.endsWith('/')) name += 'index.html';
-    const file = path.join(site, path.normalize(name));
-    if (!file.startsWith(path.resolve(site))) {
-      response.writeHead(403).end();
-      return;
-    }
-    fs.readFile(file, (error, body) => {
-      if (error) {
-        response.writeHead(404).end();
-        return;
-      }
-      response.writeHead(200, { 'content-type': TYPES[path.extname(file)] || 'application/octet-stream' });
-      response.end(body);
-    });
-  });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
-
-// ---- the browser ------------------------------------------------------------------
-
-async function openBrowser() {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vostra-chromium-'));
-  const context = await chromium.launchPersistentContext(profile, {
-    executablePath: options.chromium,
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--disable-dev-shm-usage'],
-    locale: 'en-US',
-    viewport: { width: 520, height: 720 },
-  });
-  const page = context.pages()[0] || (await context.newPage());
-  const session = { context, page, profile, transcript: [], errors: [] };
-  page.on('console', (m) => { if (m.type() === 'log') session.transcript.push(m.text()); });
-  page.on('pageerror', (e) => session.errors.push(String(e)));
-  return session;
-}
-
-async function idle(page) {
-  await page.waitForFunction(() => window.vostraPage && vostraPage.idle, null, { timeout: 15000 });
-}
-
 async function click(page, x, y) {
   const box = await page.locator('#screen').boundingBox();
   await page.mouse.click(box.x + (x + 0.5) * box.width / W, box.y + (y + TITLE + 0.5) * box.height / H);
   await idle(page);
-}
-
-async function canvasPixels(page) {
-  return page.evaluate(() => {
-    const c = document.getElementById('screen');
-    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
-    let s = '';
-    for (let i = 0; i < d.length; i += 0x8000) s += String.fromCharCode.apply(null, d.subarray(i, i + 0x8000));
-    return btoa(s);
-  });
 }
 
 // Whether a worker controls the page, and the page's caches.
@@ -188,7 +88,7 @@ const counter = { requests: 0 };
 const server = await serve(site, counter);
 const url = `http://127.0.0.1:${server.address().port}/`;
 const problem = problemToSolve();
-const session = await openBrowser();
+const session = await openBrowser(options);
 const { page, context } = session;
 
 try {
@@ -248,7 +148,7 @@ try {
   session.transcript.length = 0;
   await page.reload();
   await idle(page);
-  check((await canvasPixels(page)) === online, `offline, a reload shows problem ${problem.number} as online`);
+  check((await canvasPixels(page)).equals(online), `offline, a reload shows problem ${problem.number} as online`);
   for (const move of problem.moves) {
     const p = pointCentre(problem.cols, problem.rows, move);
     await click(page, p.x, p.y);
@@ -295,5 +195,4 @@ try {
   fs.rmSync(site, { recursive: true, force: true });
 }
 
-console.log(failures ? `${failures} web app check(s) failed` : 'all web app checks passed');
-process.exit(failures ? 1 : 0);
+finish('web app');

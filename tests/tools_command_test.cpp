@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support.h"
 #include "tools/catalogue_file.h"
 
 namespace fs = std::filesystem;
@@ -15,21 +16,12 @@ namespace {
 
 int run(const std::string& args, std::string& out)
 {
-    const std::string cmd = std::string(VOSTRA_PROBLEMS_BIN) + " " + args + " 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    out.clear();
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-    const int status = pclose(p);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    Output r = runCommand(kVostraProblems + " " + args + " 2>&1");
+    out = r.out;
+    return r.status;
 }
 
-void write(const fs::path& path, const std::string& text)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
+void write(const fs::path& path, const std::string& text) { writeFile(path, text); }
 
 class CompilerCommand : public ::testing::Test {
 protected:

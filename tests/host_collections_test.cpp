@@ -15,6 +15,7 @@
 #include "host/collection_file.h"
 #include "host/open_paths.h"
 #include "host/zip_reader.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -30,14 +31,6 @@ const char kKill[] =
 const char kBroken[] = "(;GM[1]SZ[19]\nAB[aa]\n;B[zz";
 
 std::string kill2() { return std::regex_replace(kKill, std::regex("AW\\[ac\\]"), "AW[ef][ac]"); }
-
-std::string slurp(const fs::path& p)
-{
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
 
 // A zip of (name, text) entries, deflated.
 std::string makeZip(const std::vector<std::pair<std::string, std::string>>& files)
@@ -146,11 +139,6 @@ TEST(ZipReader, EntriesAndDamage)
 
 // ---- the runner -------------------------------------------------------------
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
-
 class CollectionsRunner : public ::testing::Test {
 protected:
     fs::path dir = fs::temp_directory_path() / ("vostra_collections_" + std::to_string(getpid()));
@@ -170,19 +158,19 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
+    struct Result : Output {
+        std::string err;
+    };
     Result run(const std::string& args, const std::string& script = "")
     {
-        const fs::path s = dir / "script.txt", out = dir / "out.txt", err = dir / "err.txt";
-        std::ofstream(s) << script;
-        const std::string command = "cd " + dir.string() + " && VOSTRA_CONFIG_DIR=" + (dir / "config").string() +
-                                    " VOSTRA_DATA_DIR=" + (dir / "data").string() + " " + VOSTRA_BIN + " " + args +
-                                    (script.empty() ? "" : " --headless --script " + s.string()) + " >" +
-                                    out.string() + " 2>" + err.string();
+        const fs::path s = dir / "script.txt", err = dir / "err.txt";
+        writeFile(s, script);
         Result r;
-        const int status = std::system(command.c_str());
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(out);
-        r.err = slurp(err);
+        static_cast<Output&>(r) = runCommand("cd " + dir.string() + " && VOSTRA_CONFIG_DIR=" + (dir / "config").string() +
+                                             " VOSTRA_DATA_DIR=" + (dir / "data").string() + " " + kVostra + " " + args +
+                                             (script.empty() ? "" : " --headless --script " + s.string()) + " 2>" +
+                                             err.string());
+        r.err = readFile(err);
         return r;
     }
 
@@ -233,7 +221,7 @@ TEST_F(CollectionsRunner, OpenSolveKeepSwitch)
     EXPECT_EQ(states(r.out), (std::vector<std::string>{"5"})) << "the built-in problems open next time";
     r = run("--collection kill", "dump\n");
     EXPECT_EQ(states(r.out), (std::vector<std::string>{"2"})) << r.err;
-    const std::string registry = slurp(dir / "config" / "registry.reg");
+    const std::string registry = readFile(dir / "config" / "registry.reg");
     EXPECT_NE(registry.find("[HKEY_CURRENT_USER\\Software\\pellam\\Vostra]\n\"CurrentProblemNo\"=dword:00000005"),
               std::string::npos)
         << registry;
@@ -282,7 +270,7 @@ TEST_F(CollectionsRunner, DamagedFilesAreSetAside)
         return n;
     };
     // A cut-short progress file: reported, kept aside, the collection opens.
-    std::string progress = slurp(kept / "kill.progress");
+    std::string progress = readFile(kept / "kill.progress");
     std::ofstream(kept / "kill.progress") << progress.substr(0, progress.size() - 4);
     Result r = run("--collections");
     EXPECT_NE(r.err.find("kill.progress: damaged"), std::string::npos) << r.err;

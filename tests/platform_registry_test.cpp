@@ -9,24 +9,11 @@
 
 #include "platform/frontend.h"
 #include "platform/settings_store.h"
-#include "tests/shell_support.h"
+#include "tests/support.h"
 
 namespace {
 
 const WCHAR kKey[] = L"Software\\pellam\\Vostra";
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 LSTATUS store(DWORD n)
 {

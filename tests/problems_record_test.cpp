@@ -2,13 +2,13 @@
 // records whose counts overrun their buffers, and the decode command.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "problems/record.h"
-#include "rules_support.h"
+#include "tests/rules_support.h"
+#include "tests/support.h"
 
 using namespace rules_test;
 
@@ -176,19 +176,11 @@ TEST(Record, CountsBeyondTheRecordOrTheBuffersStopSafely)
 
 TEST(Record, DecodeCommand)
 {
-    auto run = [](const std::string& args, std::string& out) {
-        std::string cmd = std::string(VOSTRA_PROBLEMS_BIN) + " " + args + " 2>&1";
-        FILE* p = popen(cmd.c_str(), "r");
-        char buf[4096];
-        out.clear();
-        while (size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
-        int status = pclose(p);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    };
-    std::string out;
-    EXPECT_EQ(run(std::string("decode '") + kWorkedRecord + "'", out), 0);
-    EXPECT_EQ(out, "cols 9\nrows 7\nsetup CCDC CD|\nnodes 00000~1DD0 ~2ED0 ~3EE1 ~2DE0 ~3ED1 ~\n");
-    EXPECT_EQ(run("decode 'ABC|'", out), 1);
-    EXPECT_NE(out.find("outside '0'..'o'"), std::string::npos) << out;
-    EXPECT_EQ(run("decode 'p000'", out), 1);
+    Output r = runCommand(kVostraProblems + " decode '" + kWorkedRecord + "' 2>&1");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "cols 9\nrows 7\nsetup CCDC CD|\nnodes 00000~1DD0 ~2ED0 ~3EE1 ~2DE0 ~3ED1 ~\n");
+    r = runCommand(kVostraProblems + " decode 'ABC|' 2>&1");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("outside '0'..'o'"), std::string::npos) << r.out;
+    EXPECT_EQ(runCommand(kVostraProblems + " decode 'p000' 2>&1").status, 1);
 }

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/desktop/panel.h"
-#include "tests/shell_support.h"
+#include "tests/support.h"
 #include "tests/solving_support.h"
 #include "view/layout.h"
 
@@ -63,7 +63,7 @@ TEST(DesktopWindow, ResizedWindowMapsClicksAndKeepsStonesRound)
     TempConfigDir dir;
     // Problem 1's point C16 (column 3, row 4), empty at the start, with empty
     // or white neighbours, so that its stone's black pixels stand alone.
-    auto g = solving_test::decodedBoard(solving_test::catalogueRecords().at(0));
+    auto g = solving_test::decodedBoard(catalogueRecords().at(0));
     const int sx = pointCenterX(*g, 3), sy = pointCenterY(*g, 4) + 26;  // below the title bar
     // 1000x1200 holds 240x(320 + panel) twice over at most, centred.
     const int scale = std::min(1000 / 240, 1200 / (320 + kPanelHeight));

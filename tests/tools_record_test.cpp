@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "rules_support.h"
+#include "tests/rules_support.h"
 #include "tools/decoded_problem.h"
 #include "tools/record_check.h"
 #include "tools/record_encoder.h"

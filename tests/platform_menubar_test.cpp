@@ -9,7 +9,7 @@
 #include "platform/menubar.h"
 #include "platform/resource_table.h"
 #include "resources/resources.h"
-#include "tests/shell_support.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ LRESULT ownerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 class MenuBarTest : public ::testing::TestWithParam<bool> {
 protected:
-    ScriptedFrontEnd fe;
+    RecordingFrontEnd fe;
     HWND owner = nullptr, bar = nullptr;
     bool chinese() const { return GetParam(); }
 
@@ -33,11 +33,7 @@ protected:
         g_messages.clear();
         platformStart(240, 320, &fe);
         registerResources(&programResources());
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = ownerProc;
-        wc.lpszClassName = L"OWNER";
-        RegisterClassW(&wc);
-        owner = CreateWindowExW(0, L"OWNER", L"", WS_VISIBLE, 0, 26, 240, 268, nullptr, nullptr, nullptr, nullptr);
+        owner = openWindow(L"OWNER", ownerProc, 0, 26, 240, 268);
         SHMENUBARINFO info{};
         info.cbSize = sizeof info;
         info.hwndParent = owner;
@@ -144,7 +140,7 @@ TEST_P(MenuBarTest, PopupOpensAboveTheBarWithSoundOnChecked)
         items = popupItemRects(openPopupMenu());
         tapScreen(40, items.size() > 6 ? (items[6].top + items[6].bottom) / 2 : 0);  // "Sound On"
     });
-    runMessageLoop();
+    pump(true);
     ASSERT_EQ(items.size(), 9u);
     auto at = [&](int x, int y) { return open[size_t(y * 240 + x)]; };
     // Frame: left 0, bottom on the bar, 9 items of 20 pixels.
@@ -181,7 +177,7 @@ TEST_P(MenuBarTest, TapElsewhereOrEscapeClosesThePopupAndIsSwallowed)
     });
     fe.steps.push_back([] { feedKey(VK_ESCAPE, false); });
     fe.steps.push_back([] { tapScreen(150, 307); });  // "Back"
-    runMessageLoop();
+    pump(true);
     EXPECT_FALSE(openAfterFirstTap);
     EXPECT_EQ(g_messages, (std::vector<UINT>{WM_INITMENUPOPUP, WM_INITMENUPOPUP, 40010}));
 }

@@ -8,7 +8,7 @@
 #include "problems/record.h"
 #include "problems/tree.h"
 #include "rules/move.h"
-#include "rules_support.h"
+#include "tests/rules_support.h"
 
 using namespace rules_test;
 

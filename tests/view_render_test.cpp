@@ -5,9 +5,10 @@
 
 #include <cstdlib>
 #include <memory>
+#include <tuple>
 
 #include "game/context.h"
-#include "platform/frontend.h"
+#include "tests/support.h"
 #include "view/layout.h"
 #include "view/render.h"
 
@@ -16,32 +17,17 @@ namespace {
 constexpr uint32_t kYellow = 0xFFFF00, kBlack = 0x000000, kWhite = 0xFFFFFF, kRed = 0xFF0000,
                    kBlue = 0x0000FF, kGreen = 0x00FF00, kMagenta = 0xFF00FF;
 
-struct NullFrontEnd : FrontEnd {
-    DWORD clock = 0;
-    void waitForInput() override { PostQuitMessage(0); }
-    void sleep(DWORD ms) override { clock += ms; }
-    DWORD tickCount() override { return clock; }
-};
-
-LRESULT CALLBACK plainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
-
 class Render : public ::testing::Test {
 protected:
-    NullFrontEnd fe;
+    RecordingFrontEnd fe;
     std::unique_ptr<GameContext> g;
 
     void start(int width, int height)
     {
         platformStart(width, height, &fe);
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = plainProc;
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = L"BOARD";
-        RegisterClassW(&wc);
         g = std::make_unique<GameContext>();
-        g->mainWindow = CreateWindowExW(0, L"BOARD", L"board", WS_VISIBLE, 0, kTitleBarHeight, width,
-                                        height - kTitleBarHeight - kMenuBarHeight, nullptr, nullptr,
-                                        nullptr, nullptr);
+        g->mainWindow = openWindow(L"BOARD", DefWindowProcW, 0, kTitleBarHeight, width,
+                                   height - kTitleBarHeight - kMenuBarHeight);
     }
     void TearDown() override
     {
@@ -231,4 +217,21 @@ TEST_F(Render, FreeModeMarkAndStatusText)
     EXPECT_TRUE(black);
     // Text never spills above the status strip.
     EXPECT_NE(at(120, 235), kWhite);
+}
+
+// Star points grow with the stones: 2 pixels across below radius 4, 3 at
+// radius 4 and 4 above it (their ink off the grid lines: 1, 4 and 5 pixels).
+TEST_F(Render, StarPointSizeFollowsTheStoneRadius)
+{
+    for (const auto [width, radius, ink] : {std::tuple{160, 3, 1}, {200, 4, 4}, {240, 5, 5}}) {
+        start(width, 320);
+        g->problemCols = g->problemRows = 19;
+        fitBoardToProblem(*g);
+        ASSERT_EQ(g->stoneRadius, radius);
+        draw();
+        int n = 0;
+        for (int y = cy(4) - 3; y <= cy(4) + 3; ++y)
+            for (int x = cx(4) - 3; x <= cx(4) + 3; ++x) n += x != cx(4) && y != cy(4) && at(x, y) != kYellow;
+        EXPECT_EQ(n, ink) << "radius " << radius;
+    }
 }

@@ -11,6 +11,7 @@
 #include "platform/wave.h"
 #include "resources/ids.h"
 #include "resources/resources.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -74,74 +75,30 @@ TEST_F(Resources, LoadStringCutsToCapacityAndHandsOutTheResource)
     EXPECT_EQ(std::wstring(direct), L"Next problem");
 }
 
-TEST_F(Resources, MenuBarsHaveFourButtonsAndThePopup)
+TEST_F(Resources, MenuBarsAndTheirPopup)
 {
-    const MenuBarTemplate* en = findMenuBarTemplate(117);
-    const MenuBarTemplate* zh = findMenuBarTemplate(137);
-    ASSERT_TRUE(en && zh);
-    const UINT commands[] = {40025, 40004, 40010, 40013};
-    const UINT enLabels[] = {40060, 40062, 40064, 40066};
-    const UINT zhLabels[] = {40024, 106, 40014, 40015};
-    ASSERT_EQ(en->buttonCount, 4);
-    ASSERT_EQ(zh->buttonCount, 4);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(en->buttons[i].command, commands[i]);
-        EXPECT_EQ(zh->buttons[i].command, commands[i]);
-        EXPECT_EQ(en->buttons[i].labelStringId, enLabels[i]);
-        EXPECT_EQ(zh->buttons[i].labelStringId, zhLabels[i]);
-        EXPECT_EQ(en->buttons[i].dropDown, i == 0);
+    // The soft keys' commands (the first drops the menu down), and the
+    // pop-up's commands and texts ("Sound On" checked), in order.
+    for (UINT id : {117u, 137u}) {
+        const MenuBarTemplate* t = findMenuBarTemplate(id);
+        ASSERT_TRUE(t && t->buttonCount == 4 && t->itemCount == 9) << id;
+        std::string buttons, items;
+        for (int i = 0; i < 4; ++i)
+            buttons += std::to_string(t->buttons[i].command) + (t->buttons[i].dropDown ? "v " : " ");
+        for (int i = 0; i < 9; ++i)
+            items += std::to_string(t->popup[i].command) + (t->popup[i].checked ? "* " : " ") + t->popup[i].text + ",";
+        EXPECT_EQ(buttons, "40025v 40004 40010 40013 ");
+        EXPECT_EQ(items, id == 117 ? "40004 Play,40008 Prev problem,40005 Next problem,40006 Select problem,40083 Pass,"
+                                     "40058 Mode,40023* Sound On,40007 About...,102 Quit,"
+                                   : "40004 重来,40008 上一题,40005 下一题,40006 选题目,40083 脱先,"
+                                     "40058 模式,40023* 声音,40007 关于,102 退出,");
     }
-    const UINT items[] = {40004, 40008, 40005, 40006, 40083, 40058, 40023, 40007, 102};
-    const char* enText[] = {"Play", "Prev problem", "Next problem", "Select problem", "Pass",
-                            "Mode", "Sound On",     "About...",     "Quit"};
-    const char* zhText[] = {"重来", "上一题", "下一题", "选题目", "脱先", "模式", "声音", "关于", "退出"};
-    ASSERT_EQ(en->itemCount, 9);
-    ASSERT_EQ(zh->itemCount, 9);
-    for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(en->popup[i].command, items[i]);
-        EXPECT_EQ(zh->popup[i].command, items[i]);
-        EXPECT_STREQ(en->popup[i].text, enText[i]);
-        EXPECT_STREQ(zh->popup[i].text, zhText[i]);
-        EXPECT_EQ(en->popup[i].checked, items[i] == 40023);
-        EXPECT_EQ(zh->popup[i].checked, items[i] == 40023);
-    }
-}
-
-TEST_F(Resources, SelectionDialogTemplates)
-{
-    struct Item {
-        int id;
-        DialogItemKind kind;
-        short x, y, cx, cy;
-    };
-    const Item en[] = {{1023, kDialogStatic, 13, 14, 31, 8},  {1022, kDialogStatic, 59, 13, 25, 10},
-                       {1018, kDialogStatic, 13, 28, 62, 10}, {1021, kDialogEdit, 13, 40, 71, 12},
-                       {1019, kDialogButton, 13, 60, 25, 14}, {1020, kDialogButton, 47, 60, 35, 14}};
-    const Item zh[] = {{1023, kDialogStatic, 13, 14, 29, 8},  {1022, kDialogStatic, 59, 13, 25, 10},
-                       {1018, kDialogStatic, 13, 32, 62, 10}, {1021, kDialogEdit, 13, 44, 71, 12},
-                       {1019, kDialogButton, 13, 60, 25, 14}, {1020, kDialogButton, 48, 60, 35, 14}};
-    for (UINT id : {131u, 135u}) {
-        HRSRC r = FindResourceW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), RT_DIALOG);
-        ASSERT_NE(r, nullptr);
-        auto t = static_cast<const DialogTemplate*>(LockResource(LoadResource(nullptr, r)));
-        ASSERT_EQ(SizeofResource(nullptr, r), sizeof(DialogTemplate));
-        EXPECT_EQ(t->cx, 101);
-        EXPECT_EQ(t->cy, 100);
-        ASSERT_EQ(t->itemCount, 6);
-        const Item* want = id == 131 ? en : zh;
-        for (int i = 0; i < 6; ++i) {
-            const DialogItemTemplate& it = t->items[i];
-            EXPECT_EQ(it.id, want[i].id);
-            EXPECT_EQ(it.kind, want[i].kind);
-            EXPECT_EQ(it.x, want[i].x) << it.id;
-            EXPECT_EQ(it.y, want[i].y) << it.id;
-            EXPECT_EQ(it.cx, want[i].cx) << it.id;
-            EXPECT_EQ(it.cy, want[i].cy) << it.id;
-        }
-        EXPECT_STREQ(t->items[1].text, "        ");
-        EXPECT_STREQ(t->items[3].text, "");
-    }
-    EXPECT_STREQ(static_cast<const DialogTemplate*>(findResourceEntry(RT_DIALOG, 135)->data)->items[5].text, "取消");
+    // The Chinese number dialog (the English one is placed pixel by pixel in
+    // the dialog tests).
+    auto zh = static_cast<const DialogTemplate*>(findResourceEntry(RT_DIALOG, 135)->data);
+    ASSERT_EQ(zh->itemCount, 6);
+    EXPECT_STREQ(zh->items[5].text, "取消");
+    EXPECT_EQ(zh->items[3].kind, kDialogEdit);
     EXPECT_EQ(FindResourceW(nullptr, MAKEINTRESOURCEW(131), RT_WAVE), nullptr);
     EXPECT_EQ(FindResourceW(nullptr, MAKEINTRESOURCEW(132), RT_DIALOG), nullptr);
 }
@@ -150,11 +107,7 @@ TEST_F(Resources, AcceleratorsAltSlashAndAltF4)
 {
     platformStart(240, 320, nullptr);
     registerResources(&programResources());
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = recordCommands;
-    wc.lpszClassName = L"ACCELTEST";
-    ASSERT_TRUE(RegisterClassW(&wc));
-    HWND hwnd = CreateWindowExW(0, L"ACCELTEST", L"", WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND hwnd = openWindow(L"ACCELTEST", recordCommands, 0, 0, 10, 10);
     ASSERT_NE(hwnd, nullptr);
     HACCEL accel = LoadAcceleratorsW(nullptr, MAKEINTRESOURCEW(3));
     ASSERT_NE(accel, nullptr);

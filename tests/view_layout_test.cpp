@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "game/context.h"
 #include "view/layout.h"
@@ -33,43 +34,27 @@ void expectFit(Fit f, int cell, int radius, int cols, int rows)
 
 }  // namespace
 
-TEST(Layout, ConstructionOnTheDefaultScreen)
+// A new context has the 240 x 320 screen's construction layout; a problem
+// gets the largest even cell that fits it, grown until one direction shows
+// 19 lines or fewer.
+TEST(Layout, ConstructionAndProblemSizes)
 {
     auto g = std::make_unique<GameContext>();
-    EXPECT_EQ(g->boardAreaWidth, 240);
-    EXPECT_EQ(g->boardAreaHeight, 268);
-    EXPECT_EQ(g->statusBottom, 268);
-    EXPECT_EQ(g->cellSize, 16);
-    EXPECT_EQ(g->stoneRadius, 7);
-    EXPECT_EQ(g->visibleCols, 15);
-    EXPECT_EQ(g->visibleRows, 17);
-    EXPECT_EQ(g->problemCols, 12);
-    EXPECT_EQ(g->problemRows, 12);
-}
-
-TEST(Layout, ProblemSizesOn240x320)
-{
+    EXPECT_EQ((std::vector<int>{g->boardAreaWidth, g->boardAreaHeight, g->statusBottom, g->problemCols, g->problemRows}),
+              (std::vector<int>{240, 268, 268, 12, 12}));
+    expectFit({g->cellSize, g->stoneRadius, g->visibleCols, g->visibleRows}, 16, 7, 15, 17);
     expectFit(fitted(240, 268, 19, 19), 13, 5, 19, 19);  // grows from 12 to 13
     expectFit(fitted(240, 268, 18, 18), 13, 5, 19, 19);  // 13 made even, then grows
     expectFit(fitted(240, 268, 17, 17), 14, 6, 18, 19);
     expectFit(fitted(240, 268, 13, 13), 18, 8, 14, 15);
     expectFit(fitted(240, 268, 9, 9), 26, 12, 10, 11);
     expectFit(fitted(240, 268, 3, 3), 80, 39, 3, 4);
-}
-
-TEST(Layout, LargeScreenGrowsTheGrid)
-{
-    auto g = std::make_unique<GameContext>();
+    expectFit(fitted(480, 588, 19, 19), 25, 11, 19, 19);  // a large screen: from 24 to 25
+    // Grown step by step from the construction cell, the radius keeps up.
     g->boardAreaWidth = 480;
     g->boardAreaHeight = g->statusBottom = 588;
-    g->cellSize = 16;
-    g->stoneRadius = 7;
     computeVisibleLines(*g);
-    EXPECT_EQ(g->cellSize, 25);
-    EXPECT_EQ(g->stoneRadius, 11);
-    EXPECT_EQ(g->visibleCols, 19);
-    EXPECT_EQ(g->visibleRows, 19);
-    expectFit(fitted(480, 588, 19, 19), 25, 11, 19, 19);
+    expectFit({g->cellSize, g->stoneRadius, g->visibleCols, g->visibleRows}, 25, 11, 19, 19);
 }
 
 TEST(Layout, PixelMappings)
