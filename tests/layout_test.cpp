@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "game/context.h"
-#include "view/layout.h"
+#include "game/layout.h"
 
 namespace {
 

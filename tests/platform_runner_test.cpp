@@ -12,7 +12,7 @@
 #include <regex>
 #include <sstream>
 
-#include "problems/catalogue.h"
+#include "game/catalogue.h"
 #include "tests/platform_support.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "problems/record.h"
 #include "tests/png_support.h"
 #include "tests/shell_support.h"
-#include "view/layout.h"
+#include "game/layout.h"
 
 namespace {
 

@@ -20,9 +20,9 @@
 #include "game/context.h"
 #include "game/text_util.h"
 #include "problems/record.h"
-#include "rules/board.h"
+#include "board/board.h"
 #include "rules/move.h"
-#include "view/layout.h"
+#include "game/layout.h"
 
 namespace solving_test {
 

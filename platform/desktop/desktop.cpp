@@ -1,7 +1,4 @@
-// The desktop window: the device screen (title bar, the program's window,
-// menu bar) shown scaled in an SDL window.  The mouse is the pen, keys are
-// the device's keys, closing the window closes the program, and the sounds
-// play through SDL audio.
+#include "platform/desktop/desktop.h"
 
 #include <SDL.h>
 
@@ -9,17 +6,12 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "game/context.h"
-#include "platform/frontend.h"
-#include "platform/headless/launch.h"
 #include "platform/instances.h"
 #include "platform/resource_table.h"
 #include "platform/wave.h"
-#include "shell/entry.h"
-#include "host/native_host.h"
-#include "host/trainer_host.h"
 
 namespace {
 
@@ -60,7 +52,7 @@ UINT virtualKey(SDL_Keycode k)
 
 class Desktop : public FrontEnd {
 public:
-    explicit Desktop(int scale) : scale_(scale) { openAudio(); }
+    Desktop(int scale, DesktopHooks hooks) : scale_(scale), hooks_(std::move(hooks)) { openAudio(); }
 
     // The window opens when the program has one to show: a second copy that
     // only hands over to the first never shows a window of its own.
@@ -105,7 +97,7 @@ public:
         SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
         SDL_RenderPresent(renderer_);
         // The title names the collection in use and how far the user got.
-        const std::string title = hostStatusLine();
+        const std::string title = hooks_.statusLine ? hooks_.statusLine() : std::string();
         if (title != title_) {
             title_ = title;
             SDL_SetWindowTitle(window_, title.empty() ? "Vostra" : ("Vostra \u2014 " + title).c_str());
@@ -232,7 +224,7 @@ private:
         if (dropped_.empty()) return false;
         std::vector<std::string> paths;
         paths.swap(dropped_);
-        return openPathsWhileRunning(paths, stderr);
+        return hooks_.openPaths && hooks_.openPaths(paths);
     }
 
     // Turns one event into input; true when the program got something to do.
@@ -294,6 +286,7 @@ private:
     }
 
     int scale_;
+    DesktopHooks hooks_;
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
@@ -306,9 +299,11 @@ private:
     std::string title_;
 };
 
+Desktop* theDesktop = nullptr;
+
 }  // namespace
 
-int runDesktop(const LaunchOptions& options)
+FrontEnd* openDesktop(int scale, DesktopHooks hooks)
 {
     // Without a display SDL would fall back to drawing off screen, where
     // nobody sees the window: say so instead.  SDL_VIDEODRIVER set by hand
@@ -327,7 +322,7 @@ int runDesktop(const LaunchOptions& options)
         std::fprintf(stderr, "vostra: no display to open the window on; run `vostra --headless --script FILE` "
                              "for the headless runner, or use the web build\n");
         SDL_Quit();
-        return 1;
+        return nullptr;
     }
     // Sharp pixels when scaled.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
@@ -336,13 +331,12 @@ int runDesktop(const LaunchOptions& options)
 
     // Kept for the life of the process: the platform may still speak to its
     // front-end while static objects are destroyed at exit.
-    auto* desktop = new Desktop(options.scale);
-    setLanguageOption(options.language);
-    platformStart(options.width, options.height, desktop);
-    if (!startCollections(options)) return 2;
-    createTheGame();
-    startHost();
-    const int result = WinMain(nullptr, nullptr, const_cast<LPWSTR>(L""), SW_SHOW);
+    theDesktop = new Desktop(scale, std::move(hooks));
+    return theDesktop;
+}
+
+int closeDesktop(int exitStatus)
+{
     setForegroundRequestWaker(nullptr);
-    return desktop->failed() ? 1 : result;
+    return theDesktop && theDesktop->failed() ? 1 : exitStatus;
 }
