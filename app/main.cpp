@@ -8,6 +8,7 @@
 #include "app/game_dump.h"
 #include "app/launch.h"
 #include "app/startup.h"
+#include "captions/captions.h"
 #include "game/catalogue.h"
 #include "host/native_host.h"
 #include "host/trainer_host.h"
@@ -80,6 +81,7 @@ int runHeadless(const LaunchOptions& options)
     commands.open = openWhileRunning;
     commands.openBuiltIn = switchToBuiltIn;
     commands.dump = dumpGame;
+    commands.idle = [] { followCaptions(); };
     // Kept for the life of the process: the platform may still speak to its
     // front-end while static objects are destroyed at exit.
     auto* runner = new ScriptRunner(*in, name, options.realtime, std::move(commands));
@@ -94,6 +96,11 @@ int runDesktop(const LaunchOptions& options)
     DesktopHooks hooks;
     hooks.openPaths = openWhileRunning;
     hooks.statusLine = hostStatusLine;
+    hooks.followCaption = [](std::string& caption) {
+        if (!followCaptions()) return false;
+        caption = currentCaption();
+        return true;
+    };
     FrontEnd* desktop = openDesktop(options.scale, std::move(hooks));
     if (!desktop) return 1;
     const int result = runProgram(startUp(options, desktop));

@@ -66,34 +66,36 @@ PageKeeper* keeper()
     return k;
 }
 
+// Parses the page's texts and hands the collection to use().
+int withCollection(const char* id, const char* text, const char* progress,
+                   void (*use)(Collection, std::vector<Outcome>))
+{
+    keeper();
+    Collection c;
+    std::vector<Outcome> outcomes;
+    const int result = parse(id, text, progress, c, outcomes);
+    if (result) use(std::move(c), std::move(outcomes));
+    return result;
+}
+
 }  // namespace
 
 extern "C" {
 
-// Before the program starts: the collection it starts with.  The result is
-// that of parse() above.
+// Before the program starts: the collection it starts with; while it runs
+// (the page then wakes it up): another collection.  The result is that of
+// parse() above.
 EMSCRIPTEN_KEEPALIVE int vostra_start_collection(const char* id, const char* text, const char* progress)
 {
-    keeper();
-    Collection c;
-    std::vector<Outcome> outcomes;
-    const int result = parse(id, text, progress, c, outcomes);
-    if (result) useCollectionAtStart(std::move(c), std::move(outcomes));
-    return result;
+    return withCollection(id, text, progress, useCollectionAtStart);
 }
 
-// While it runs (the page then wakes it up): another collection, the
-// built-in problems, or problem n of the collection in use.
 EMSCRIPTEN_KEEPALIVE int vostra_open_collection(const char* id, const char* text, const char* progress)
 {
-    keeper();
-    Collection c;
-    std::vector<Outcome> outcomes;
-    const int result = parse(id, text, progress, c, outcomes);
-    if (result) switchToCollection(std::move(c), std::move(outcomes));
-    return result;
+    return withCollection(id, text, progress, switchToCollection);
 }
 
+// The built-in problems, or problem n of the collection in use.
 EMSCRIPTEN_KEEPALIVE void vostra_open_builtin() { switchToBuiltIn(); }
 
 EMSCRIPTEN_KEEPALIVE void vostra_select_problem(int number) { selectProblem(number); }

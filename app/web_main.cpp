@@ -4,6 +4,7 @@
 
 #include "app/startup.h"
 #include "app/web_collections.h"
+#include "captions/captions.h"
 #include "game/context.h"
 #include "platform/web/web_frontend.h"
 #include "shell/dialogs.h"
@@ -28,9 +29,9 @@ EMSCRIPTEN_KEEPALIVE void vostra_page_hidden()
 int main()
 {
     StartUp s;
-    s.width = kWebScreenWidth;
-    s.height = kWebScreenHeight;
-    s.frontEnd = startWebFrontEnd();
+    s.width = pageScreenWidth();
+    s.height = pageScreenHeight();
+    s.frontEnd = startWebFrontEnd([] { followCaptions(); });
     s.language = pageLanguage();
     s.prepareCollections = [] {
         prepareWebCollections();

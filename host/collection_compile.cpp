@@ -37,6 +37,8 @@ void CollectionCompiler::addFile(const std::string& path, std::string_view text)
     }
     ++files_;
     skipped_ += result.skipped;
+    result.texts.resize(result.lines.size());
+    for (ProblemTexts& t : result.texts) texts_.push_back(std::move(t));
     for (const std::string& line : result.lines) {
         const size_t sp = line.find(' ');
         records_.push_back(line.substr(0, sp));
@@ -59,6 +61,10 @@ Collection CollectionCompiler::collection(const std::string& name) const
     c.id = collectionId(c.name);
     c.records = records_;
     c.sources = sources_;
+    TextTable table;
+    for (size_t i = 0; i < texts_.size(); ++i)
+        if (!texts_[i].empty()) table.set(int32_t(i + 1), texts_[i]);
+    setCollectionTexts(c, table);
     return c;
 }
 

@@ -25,7 +25,8 @@ public:
     // A file or entry that could not be read at all: "path: reason".
     void addProblem(const std::string& message);
 
-    // The collection so far, named `name`; its id is made from the name.
+    // The collection so far, named `name`; its id is made from the name.  The
+    // problems' words go in its texts section (see setCollectionTexts()).
     Collection collection(const std::string& name) const;
     // Every message, "file:line: reason", in the order they arose.
     const std::vector<std::string>& messages() const { return messages_; }
@@ -36,6 +37,7 @@ public:
 private:
     CompileOptions options_;
     std::vector<std::string> records_, sources_, messages_;
+    std::vector<ProblemTexts> texts_;  // one per record
     int32_t files_ = 0, skipped_ = 0;
 };
 

@@ -254,3 +254,29 @@ std::string progressLine(const Collection& c, const std::vector<Outcome>& outcom
            " \u00b7 " + std::to_string(n.firstTry + n.afterMistakes) + " solved, " + std::to_string(n.failed) +
            " to retry";
 }
+
+TextTable collectionTexts(const Collection& c)
+{
+    TextTable table;
+    auto it = c.extra.find("texts");
+    if (it == c.extra.end()) return table;
+    std::string text;
+    for (const std::string& line : it->second) text += line + '\n';
+    std::string error;
+    table.parse(text, error);  // a damaged line loses the words after it, never the problems
+    return table;
+}
+
+void setCollectionTexts(Collection& c, const TextTable& table)
+{
+    std::vector<std::string>& lines = c.extra["texts"];
+    lines.clear();
+    const std::string written = table.write();
+    for (size_t at = 0; at < written.size();) {
+        size_t end = written.find('\n', at);
+        if (end == std::string::npos) end = written.size();
+        if (end > at && written[at] != '#') lines.push_back(written.substr(at, end - at));
+        at = end + 1;
+    }
+    if (lines.empty()) c.extra.erase("texts");
+}

@@ -8,6 +8,7 @@
 //     section problems 520
 //     RECORD SOURCE            (one line per problem, as in a catalogue file)
 //     ...
+//     section texts COUNT      (the problems' words, see collectionTexts())
 //     section NAME COUNT       (further sections, kept as they are)
 //     ...
 //     end
@@ -23,6 +24,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "captions/text_table.h"
 
 struct Collection {
     std::string id;    // the name in file names and registry keys: [a-z0-9-]
@@ -44,6 +47,12 @@ std::string formatCollection(const Collection& c);
 // False, with the line and what is wrong in error, for a text that is not a
 // whole collection (truncated, a bad record, a wrong count...).
 bool parseCollection(std::string_view text, Collection& out, std::string& error);
+
+// The problems' words a collection carries, numbered like its records: the
+// lines of its "texts" section, in the problem texts table's format.  A
+// collection kept before it had them gives an empty table.
+TextTable collectionTexts(const Collection& c);
+void setCollectionTexts(Collection& c, const TextTable& table);
 
 // Outcomes are keyed by the record's hash, so that they follow a problem when
 // its collection is compiled again from changed files.

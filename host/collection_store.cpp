@@ -22,16 +22,6 @@ std::string env(const char* name)
     return v && *v ? std::string(v) : std::string();
 }
 
-bool readText(const std::string& path, std::string& text)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::stringstream s;
-    s << in.rdbuf();
-    text = s.str();
-    return !in.bad();
-}
-
 bool writeAll(int fd, const std::string& text)
 {
     size_t done = 0;
@@ -47,6 +37,16 @@ bool writeAll(int fd, const std::string& text)
 }
 
 }  // namespace
+
+bool readFileText(const std::string& path, std::string& text)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::stringstream s;
+    s << in.rdbuf();
+    text = s.str();
+    return !in.bad();
+}
 
 std::string dataDirectory()
 {
@@ -119,7 +119,7 @@ bool CollectionStore::load(const std::string& id, Collection& c, std::vector<Out
 {
     const std::string file = path(id, "collection");
     std::string text, error;
-    if (!readText(file, text)) {
+    if (!readFileText(file, text)) {
         if (report) std::fprintf(report, "%s: cannot read: %s\n", file.c_str(), std::strerror(errno));
         return false;
     }
@@ -133,7 +133,7 @@ bool CollectionStore::load(const std::string& id, Collection& c, std::vector<Out
     outcomes.assign(c.records.size(), Outcome::NotTried);
     const std::string progress = path(id, "progress");
     if (!fs::exists(progress)) return true;
-    if (!readText(progress, text)) {
+    if (!readFileText(progress, text)) {
         if (report) std::fprintf(report, "%s: cannot read: %s\n", progress.c_str(), std::strerror(errno));
         return true;
     }

@@ -17,6 +17,8 @@ std::string dataDirectory();
 // Writes text to path through a temporary file in the same folder, flushed
 // to the disk before it is renamed over path; false (errno set) on failure.
 bool writeFileAtomically(const std::string& path, const std::string& text);
+// The whole file, bytes as they are; false when it cannot be read.
+bool readFileText(const std::string& path, std::string& text);
 
 class CollectionStore {
 public:

@@ -4,9 +4,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "host/collection_store.h"
 #include "host/zip_reader.h"
 #include "tools/collection_compiler.h"
 
@@ -19,16 +18,6 @@ bool isZipName(const fs::path& p)
     std::string ext = p.extension().string();
     for (char& c : ext) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
     return ext == ".zip";
-}
-
-bool readText(const std::string& path, std::string& text)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::stringstream s;
-    s << in.rdbuf();
-    text = s.str();
-    return !in.bad();
 }
 
 void compileZip(const std::string& path, const std::string& bytes, CollectionCompiler& compiler)
@@ -59,7 +48,7 @@ void compileFile(const std::string& path, CollectionCompiler& compiler)
         return;
     }
     std::string text;
-    if (!readText(path, text)) {
+    if (!readFileText(path, text)) {
         compiler.addProblem(path + ": cannot read: " + std::strerror(errno));
         return;
     }

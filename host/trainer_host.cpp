@@ -1,5 +1,6 @@
 #include "host/trainer_host.h"
 
+#include "captions/captions.h"
 #include "game/commands.h"
 #include "game/context.h"
 #include "game/notify.h"
@@ -59,9 +60,11 @@ void activate(Pending& p)
         a.key = collectionRegistryKey(a.collection.id);
         setRuntimeCatalogue(a.records.data(), int32(a.records.size()));
         setProblemRegistryKey(reinterpret_cast<const WCHAR*>(a.key.c_str()));
+        setCaptionTexts(collectionTexts(a.collection));
     } else {
         setRuntimeCatalogue(nullptr, 0);
         setProblemRegistryKey(nullptr);
+        setCaptionTexts(builtinCaptionTexts());
         a = Active{};
     }
     p = Pending{};

@@ -23,6 +23,7 @@ node tests/web/browser_test.mjs --site web-out --runner build/app/vostra \
   --tool build/tools/vostra-problems
 node tests/web/webapp_test.mjs --site web-out --tool build/tools/vostra-problems
 node tests/web/collections_test.mjs --site web-out --runner build/app/vostra
+node tests/web/captions_test.mjs --site web-out --runner build/app/vostra --tool build/tools/vostra-problems
 
 echo "== fuzzing: records, tree and rules (60 s) =="
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOSTRA_FUZZ=ON \

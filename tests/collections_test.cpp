@@ -209,6 +209,9 @@ TEST_F(CollectionsRunner, OpenSolveKeepSwitch)
     EXPECT_NE(r.err.find("kill/3-broken.sgf:3: "), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("Kill: 2 problems from 3 files, 1 skipped"), std::string::npos) << r.err;
     EXPECT_EQ(states(r.out), (std::vector<std::string>{"1", "1 solved", "2 failed"})) << r.out;
+    // The collection's own words, and a wrong move's comment after White's reply.
+    EXPECT_NE(r.out.find("caption Black to kill."), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("reply A19\ncaption Wrong: White makes two eyes."), std::string::npos) << r.out;
 
     // The next start opens the same collection at its problem, outcomes kept;
     // Back before solving makes a failed problem one solved after mistakes.
@@ -257,6 +260,10 @@ TEST_F(CollectionsRunner, OpenSolveKeepSwitch)
     // While the program runs, as files dropped on the window.
     r = run("--builtin", "dump\nopen kill\ndump\nbuiltin\ndump\n");
     EXPECT_EQ(states(r.out), (std::vector<std::string>{"5", "2", "5"})) << r.err;
+    const size_t opened = r.out.find("caption Black to kill.");
+    EXPECT_NE(opened, std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("caption Atari from the right side", opened), std::string::npos)
+        << "the built-in problems' words come back with them: " << r.out;
 
     r = run("--remove-collection kill");
     EXPECT_EQ(r.status, 0) << r.err;

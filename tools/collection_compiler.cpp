@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "tools/catalogue_file.h"
+#include "tools/problem_texts.h"
 
 namespace fs = std::filesystem;
 
@@ -77,10 +78,12 @@ void compileSgfText(std::string_view text, const std::string& path, const Compil
             if (report) std::fprintf(report, "%s:%d: skipped%s: %s\n", path.c_str(), error.line, tree.c_str(), error.text.c_str());
             continue;
         }
+        ProblemTexts texts = problemTexts(trees[i], problem, problem.warnings);
         for (const CompileMessage& w : problem.warnings)
             if (report) std::fprintf(report, "%s:%d: warning%s: %s\n", path.c_str(), w.line, tree.c_str(), w.text.c_str());
         std::string source = lineSafe(several ? path + ":" + std::to_string(i + 1) : path);
         result.lines.push_back(problem.record + " " + source);
+        result.texts.push_back(std::move(texts));
         ++compiled;
     }
     if (!parsed) {

@@ -1,16 +1,20 @@
-// vostra-problems compile [-o FILE] [--main-line-correct] [--prune] [-q] PATH...
+// vostra-problems compile [-o FILE] [--texts FILE] [--main-line-correct] [--prune] [-q] PATH...
+// With -o FILE the problems' texts table goes beside it (textTablePathFor),
+// or where --texts says.
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "captions/text_table.h"
 #include "tools/catalogue_file.h"
 #include "tools/collection_compiler.h"
 #include "tools/commands.h"
 
 namespace {
 
-const char kUsage[] = "usage: vostra-problems compile [-o FILE] [--main-line-correct] [--prune] [-q] PATH...\n";
+const char kUsage[] =
+    "usage: vostra-problems compile [-o FILE] [--texts FILE] [--main-line-correct] [--prune] [-q] PATH...\n";
 
 // Writes text to path unless the file already holds it, so that a build that
 // depends on the file is not redone for nothing.  Writes a new file beside it
@@ -34,7 +38,7 @@ bool writeIfChanged(const std::string& path, const std::string& text)
 int runCompile(int argc, char** argv)
 {
     CompileOptions options;
-    std::string output;
+    std::string output, textsOutput;
     bool quiet = false, optionsEnd = false;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
@@ -49,6 +53,12 @@ int runCompile(int argc, char** argv)
                 return 2;
             }
             output = argv[i];
+        } else if (!std::strcmp(a, "--texts")) {
+            if (++i >= argc) {
+                std::fputs(kUsage, stderr);
+                return 2;
+            }
+            textsOutput = argv[i];
         } else if (!std::strcmp(a, "--main-line-correct")) {
             options.mainLineCorrect = true;
         } else if (!std::strcmp(a, "--prune")) {
@@ -78,6 +88,15 @@ int runCompile(int argc, char** argv)
     }
     std::string text;
     for (const std::string& line : result.lines) text += line + "\n";
+    if (textsOutput.empty() && !output.empty()) textsOutput = textTablePathFor(output);
+    if (!textsOutput.empty()) {
+        TextTable table;
+        for (size_t i = 0; i < result.texts.size(); ++i) table.set(int32_t(i + 1), result.texts[i]);
+        if (!writeIfChanged(textsOutput, table.write())) {
+            std::fprintf(stderr, "vostra-problems compile: cannot write %s\n", textsOutput.c_str());
+            return 1;
+        }
+    }
     if (output.empty()) {
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;

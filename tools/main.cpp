@@ -15,7 +15,7 @@ struct Subcommand {
 
 const Subcommand kSubcommands[] = {
     {"decode", "decode RECORD", runDecode},
-    {"compile", "compile [-o FILE] [--main-line-correct] [--prune] [-q] PATH...", runCompile},
+    {"compile", "compile [-o FILE] [--texts FILE] [--main-line-correct] [--prune] [-q] PATH...", runCompile},
     {"check", "check [FILE]", runCheck},
     {"show", "show RECORD | --number N [FILE]", runShow},
 };

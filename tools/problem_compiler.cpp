@@ -125,6 +125,7 @@ struct MoveNode {
     int32_t line = 0;
     std::string_view text;  // the move as written, for messages
     char ident = 'B';
+    std::vector<int32_t> sgfNodes;  // the node of the move and the moveless ones after it
 };
 
 // ---- the tree as the record holds it -------------------------------------------
@@ -167,6 +168,7 @@ private:
     int32_t playerToMove_ = 0;    // from PL, 0 when absent
     int32_t plLine_ = 0;
     std::vector<int32_t> firstLevel_;
+    std::vector<int32_t> setupNodes_;  // the root and the moveless nodes of the setup
     std::vector<MoveNode> moves_;
     bool anyMarker_ = false;
     int32_t solver_ = 1;
@@ -261,6 +263,7 @@ private:
         for (;;) {
             if (!applySetup(node)) return false;
             const SgfNode& n = t_.nodes[node];
+            if (!hasMove(node)) setupNodes_.push_back(node);
             if (hasMove(node)) {
                 firstLevel_.push_back(node);
                 return true;
@@ -315,6 +318,7 @@ private:
                 m.markers = markers;
                 std::string_view v = trim(t_.value(p, 0));
                 m.text = v;
+                m.sgfNodes.push_back(node);
                 if (v.empty() || (v == "tt" && board_.width <= 19 && board_.height <= 19)) {
                     m.pass = true;
                 } else if (!parsePoint(v, board_, m.col, m.row)) {
@@ -326,6 +330,7 @@ private:
                 parent = static_cast<int32_t>(moves_.size()) - 1;
             } else if (parent >= 0) {
                 moves_[parent].markers |= markers;
+                moves_[parent].sgfNodes.push_back(node);
             }
             // Children go on the stack last first, so that they are read in order.
             const SgfNode& n = t_.nodes[node];
@@ -638,10 +643,13 @@ private:
 
         // A node whose subtree lost everything is now a leaf of a failed line.
         Problem& out = out_.problem;
+        out_.entryNodes.assign(1, setupNodes_);
+        out_.coloursSwapped = solver_ < 0;
         for (size_t k = 0; k < order_.size(); ++k) {
             const int32_t n = order_[k];
             if (removed[n]) continue;
             const OutNode& o = outs_[n];
+            out_.entryNodes.push_back(o.move >= 0 ? moves_[o.move].sgfNodes : std::vector<int32_t>());
             bool leaf = true;
             for (int32_t c : o.children)
                 if (!removed[c]) leaf = false;

@@ -103,6 +103,12 @@ var vostraPage = (function () {
 
     transcript(line) {
       console.log(line);
+      if (window.vostraCaptions) vostraCaptions.transcript(line);
+    },
+
+    // The device screen's size, [width, height] (fit.js chooses it).
+    screenSize() {
+      return window.vostraFit ? vostraFit.chooseScreen() : [canvas.width, canvas.height];
     },
 
     numberInput(show, left, top, right, bottom) {
@@ -130,6 +136,7 @@ var vostraPage = (function () {
       const zh = page.chineseSystem();
       notice.textContent = zh ? 'Vostra 已退出。点击重新开始。' : 'Vostra has ended. Tap here to start it again.';
       notice.hidden = false;
+      notice.focus({ preventScroll: true });
     },
 
     loadSettings() {
@@ -229,8 +236,10 @@ var vostraPage = (function () {
   }
 
   canvas.addEventListener('pointerdown', (e) => {
-    // Keep the focus where it is (the number input, when it has it).
+    // Keep the focus where it is when the number input has it; otherwise the
+    // keys go to the board from now on, not to a control used before.
     e.preventDefault();
+    if (document.activeElement !== numberInput) canvas.focus({ preventScroll: true });
     onPointerDown(e);
   });
   canvas.addEventListener('pointerup', onPointerUp);
@@ -261,8 +270,13 @@ var vostraPage = (function () {
 
   document.addEventListener('keydown', (e) => {
     if (!ready || ended || e.ctrlKey || e.metaKey || e.isComposing) return;
+    // The page's own controls keep their keys.
+    if (e.target !== numberInput && e.target.closest &&
+        e.target.closest('button, a[href], input, select, textarea, [role="button"]')) return;
     audioContext();
     const vk = virtualKey(e);
+    // Tab moves through the page's controls, except in the program's dialog.
+    if (vk === 0x09 && !numberRect) return;
     if (e.target === numberInput) {
       // Typed characters and deletions arrive through the input event.
       if (vk !== 0x0d && vk !== 0x1b && vk !== 0x09) return;
@@ -301,6 +315,11 @@ var vostraPage = (function () {
   // window, the screen centred on device pixel boundaries; a window too small
   // for even one gets the screen shrunk to fit.
   function fit() {
+    if (window.vostraFit) {
+      vostraFit.place(canvas, document.getElementById('caption'));
+      placeNumberInput();
+      return;
+    }
     const ratio = window.devicePixelRatio || 1;
     const vw = document.documentElement.clientWidth || window.innerWidth;
     // Room above the screen for the line naming the collection in use.
@@ -345,6 +364,9 @@ var vostraPage = (function () {
   });
 
   notice.addEventListener('click', () => window.location.reload());
+  notice.addEventListener('keydown', (e) => {
+    if (e.key === 'Enter' || e.key === ' ') window.location.reload();
+  });
 
   Module = {
     print: (text) => console.info(text),

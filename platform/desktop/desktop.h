@@ -1,7 +1,9 @@
 // The desktop window: the device screen (title bar, the program's window,
-// menu bar) shown scaled in an SDL window.  The mouse is the pen, keys are
-// the device's keys, closing the window closes the program, and the sounds
-// play through SDL audio.
+// menu bar) shown scaled in an SDL window, with the caption panel below it;
+// the window may be resized and both keep the largest whole-number scale that
+// fits (window_fit.h).  The mouse is the pen, keys are the device's keys,
+// closing the window closes the program, and the sounds play through SDL
+// audio.
 #pragma once
 
 #include <functional>
@@ -17,6 +19,9 @@ struct DesktopHooks {
     std::function<bool(const std::vector<std::string>& paths)> openPaths;
     // The title's text after "Vostra — ", "" for the plain name.
     std::function<std::string()> statusLine;
+    // Called whenever the program is idle: true when the caption under the
+    // screen changed, with its new text in caption.
+    std::function<bool(std::string& caption)> followCaption;
 };
 
 // Sets SDL up on the display; the front-end to start the platform with (kept

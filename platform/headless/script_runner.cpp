@@ -118,6 +118,7 @@ void ScriptRunner::endOfScript() {
 }
 
 void ScriptRunner::waitForInput() {
+    if (commands_.idle) commands_.idle();
     // The previous line's work is done: its events are all written.
     std::fflush(stdout);
     if (ended_) {

@@ -19,6 +19,8 @@ struct ScriptCommands {
     std::function<void()> openBuiltIn;
     // `dump`: the text it prints.
     std::function<std::string()> dump;
+    // Called whenever the program is idle, before the next line is read.
+    std::function<void()> idle;
 };
 
 class ScriptRunner : public FrontEnd {

@@ -4,12 +4,16 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "platform/dialogs.h"
 #include "platform/settings_store.h"
 #include "platform/wave.h"
 
 namespace {
+
+// The device screen's size, as the page chose it from the viewport.
+EM_JS(int, jsScreenSize, (int height), { return vostraPage.screenSize()[height ? 1 : 0]; });
 
 // ---- calls into the page ----------------------------------------------------------
 
@@ -75,6 +79,7 @@ public:
 class WebFrontEnd : public FrontEnd {
 public:
     void waitForInput() override {
+        if (idle_) idle_();
         updateNumberInput();
         if (!inputPending()) jsWaitForInput();
     }
@@ -100,6 +105,8 @@ public:
 
     void transcript(std::string_view line) override { jsTranscript(line.data(), int(line.size())); }
 
+    void setIdle(std::function<void()> idle) { idle_ = std::move(idle); }
+
 private:
     // On a touch screen there is no keyboard to type into the dialog's edit
     // box: the page lays a numeric input over it while it is open.
@@ -114,6 +121,7 @@ private:
         jsNumberInput(edit != nullptr, r.left, r.top, r.right, r.bottom);
     }
 
+    std::function<void()> idle_;
     double start_ = emscripten_get_now();
     HWND shownEdit_ = nullptr;
     RECT shownRect_{0, 0, 0, 0};
@@ -142,13 +150,17 @@ EMSCRIPTEN_KEEPALIVE void vostra_char(int ch) { feedChar(WCHAR(ch)); }
 
 }  // extern "C"
 
-FrontEnd* startWebFrontEnd() {
+FrontEnd* startWebFrontEnd(std::function<void()> idle) {
     // Both live as long as the page: the platform may use them until the end.
     static auto* settings = new LocalStorageSettings;
     static auto* frontEnd = new WebFrontEnd;
     setSettingsStore(settings);
+    frontEnd->setIdle(std::move(idle));
     return frontEnd;
 }
+
+int pageScreenWidth() { return jsScreenSize(0); }
+int pageScreenHeight() { return jsScreenSize(1); }
 
 const char* pageLanguage() { return jsChineseSystem() ? "zh" : "en"; }
 

@@ -7,15 +7,18 @@
 // and keeps the registry in localStorage.
 #pragma once
 
+#include <functional>
+
 #include "platform/frontend.h"
 
-// The device screen of the page.
-constexpr int kWebScreenWidth = 240;
-constexpr int kWebScreenHeight = 320;
+// The device screen's size, as the page chose it from the viewport.
+int pageScreenWidth();
+int pageScreenHeight();
 
 // The front-end for platformStart, created on the first call and kept as long
-// as the page; it also puts the registry in the page's localStorage.
-FrontEnd* startWebFrontEnd();
+// as the page; it also puts the registry in the page's localStorage.  idle is
+// called whenever the program is idle, before waiting for input.
+FrontEnd* startWebFrontEnd(std::function<void()> idle);
 // "zh" when the browser's language is Chinese, else "en".
 const char* pageLanguage();
 // The program has ended: shows its last screen and tells the page.

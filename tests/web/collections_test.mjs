@@ -269,7 +269,7 @@ try {
   // The built-in problems stand at problem 5.
   await page.goto(url + '__blank');
   await page.evaluate((text) => localStorage.setItem('vostra.registry', text), builtInAt5);
-  await page.goto(url);
+  await page.goto(url + "?screen=240x320");  // the runner's screen, for the comparisons
   await idle(page);
   const pageBytes = Object.values(s.sizes).reduce((a, b) => a + b, 0);
   check((await statusText(page)) === '', 'no collection: no line above the screen');
@@ -283,6 +283,8 @@ try {
   check(/kill\/3-broken\.sgf:3: /.test(messages), `the broken file is listed with file:line (${messages.split('\n')[1]})`);
   check(/2 problems from 3 files/.test(messages), 'the rest of the folder opened');
   await sameScreen(page, runnerScreen(['--problems', 'kill'], ''), 'problem 1 of the folder');
+  check((await page.locator('#caption').textContent()).includes('Black to kill.'),
+        'the caption shows the collection\'s own goal');
 
   // 2. Solved at the first try, the next problem, a reload.
   await clickScreen(page, CORNER.x, CORNER.y);
