@@ -11,7 +11,7 @@ if [ ! -d "$corpus" ]; then
   echo "bench/collections.sh: $corpus is missing (the corpus lives in ../shared/corpus)" >&2
   exit 2
 fi
-runner=build/platform/headless/vostra
+runner=build/app/vostra
 [ -x "$runner" ] || { echo "bench/collections.sh: build $runner first" >&2; exit 2; }
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT

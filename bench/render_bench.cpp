@@ -7,7 +7,7 @@
 
 #include "game/context.h"
 #include "platform/frontend.h"
-#include "view/layout.h"
+#include "game/layout.h"
 #include "view/render.h"
 
 namespace {

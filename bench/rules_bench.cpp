@@ -19,7 +19,7 @@
 
 #include "game/context.h"
 #include "problems/record.h"
-#include "rules/board.h"
+#include "board/board.h"
 #include "rules/move.h"
 #include "rules/takeback.h"
 #include "tools/record_encoder.h"

@@ -13,8 +13,8 @@
 #include "platform/frontend.h"
 #include "problems/tree.h"
 #include "resources/resources.h"
-#include "view/input.h"
-#include "view/layout.h"
+#include "control/input.h"
+#include "game/layout.h"
 
 namespace {
 

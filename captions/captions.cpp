@@ -4,7 +4,7 @@
 
 #include "platform/frontend.h"
 #include "problems/tree.h"
-#include "rules/board.h"
+#include "board/board.h"
 #include "solving/reached.h"
 
 extern const unsigned char kBuiltinProblemTexts[];

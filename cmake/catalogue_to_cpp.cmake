@@ -26,5 +26,5 @@ foreach(line IN LISTS lines)
   math(EXPR count "${count} + 1")
 endforeach()
 file(WRITE ${OUT}.tmp
-"// Generated from the problem catalogue; do not edit.\n#include \"problems/catalogue.h\"\n\nconst char* const ProblemCatalogue[] = {\n    \"\",\n${body}};\nconst int32 problemCatalogueCount = ${count};\n")
+"// Generated from the problem catalogue; do not edit.\n#include \"game/catalogue.h\"\n\nconst char* const ProblemCatalogue[] = {\n    \"\",\n${body}};\nconst int32 problemCatalogueCount = ${count};\n")
 file(COPY_FILE ${OUT}.tmp ${OUT} ONLY_IF_DIFFERENT)

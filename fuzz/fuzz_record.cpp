@@ -15,7 +15,7 @@
 #include "platform/frontend.h"
 #include "problems/record.h"
 #include "problems/tree.h"
-#include "rules/board.h"
+#include "board/board.h"
 #include "rules/move.h"
 #include "rules/takeback.h"
 #include "tests/board_check.h"

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <new>
 
-#include "problems/catalogue.h"
-#include "view/layout.h"
+#include "game/catalogue.h"
+#include "game/layout.h"
 
 const COLORREF kBrushColours[9] = {0x000000, 0xFFFFFF, 0x0000FF, 0x00FF00, 0xFF0000,
                                    0x00FFFF, 0xFF00FF, 0xFFFF00, 0x555555};

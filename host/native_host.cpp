@@ -5,7 +5,7 @@
 #include "host/collection_store.h"
 #include "host/open_paths.h"
 #include "host/trainer_host.h"
-#include "problems/catalogue.h"
+#include "game/catalogue.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include "game/commands.h"
 #include "game/context.h"
 #include "game/notify.h"
-#include "game/operations.h"
+#include "control/operations.h"
 #include "platform/frontend.h"
-#include "problems/catalogue.h"
+#include "game/catalogue.h"
 #include "shell/dialogs.h"
 
 namespace {

@@ -459,6 +459,19 @@ BOOL CALLBACK messageBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 HWND openDialog() { return g_dialogWindows.empty() ? nullptr : g_dialogWindows.back(); }
 
+HWND openDialogEditBox(RECT* screenRect)
+{
+    HWND dialog = openDialog();
+    if (!dialog) return nullptr;
+    for (Window* c : dialog->children) {
+        if (c->cls && c->cls->name == L"EDIT" && reallyVisible(c)) {
+            if (screenRect) *screenRect = screenRectOf(c);
+            return c;
+        }
+    }
+    return nullptr;
+}
+
 intptr_t DialogBoxIndirectParamW(HINSTANCE instance, const void* dialogTemplate, HWND owner, DLGPROC proc,
                                  LPARAM initParam)
 {

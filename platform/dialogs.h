@@ -17,3 +17,6 @@ constexpr uint32_t kControlInk = 0x000000;
 
 // The innermost open modal dialog or message box, or null.
 HWND openDialog();
+// The visible edit box of the innermost open dialog, with its rectangle in
+// screen pixels; null (and r untouched) when no open dialog has one.
+HWND openDialogEditBox(RECT* screenRect);

@@ -1,5 +1,7 @@
 #include "problems/record.h"
 
+#include "game/format.h"
+
 #include <cstring>
 
 namespace {
@@ -44,8 +46,6 @@ struct BitReader {
     }
 };
 
-inline char pointCode(int32 value) { return static_cast<char>(value + 64); }
-
 uint32_t readWord(const uint8_t* bytes, int32 byteCount, int32 at)
 {
     uint32_t w = 0;
@@ -63,8 +63,8 @@ struct NodeWriter {
     {
         char* e = text + pos;
         e[0] = static_cast<char>('0' + depth);
-        e[1] = pointCode(static_cast<int32>(pointIndex / 20 + 1));
-        e[2] = pointCode(static_cast<int32>(pointIndex % 20 + 1));
+        e[1] = pointCode(pointCol(static_cast<int32>(pointIndex)));
+        e[2] = pointCode(pointRow(static_cast<int32>(pointIndex)));
         e[3] = static_cast<char>('0' + flag);
         e[4] = ' ';
         e[5] = '~';
@@ -133,8 +133,8 @@ void decodeRecord(GameContext& g, const uint8_t* bytes, int32 byteCount)
     for (uint32_t i = 0; i < blackCount; ++i) {
         uint32_t p = bits.take(9);
         if (pos + 2 <= kSetupSize - 3) {
-            setup[pos++] = pointCode(static_cast<int32>(p / 20 + 1));
-            setup[pos++] = pointCode(static_cast<int32>(p % 20 + 1));
+            setup[pos++] = pointCode(pointCol(static_cast<int32>(p)));
+            setup[pos++] = pointCode(pointRow(static_cast<int32>(p)));
         }
     }
     setup[pos++] = ' ';
@@ -142,8 +142,8 @@ void decodeRecord(GameContext& g, const uint8_t* bytes, int32 byteCount)
     for (uint32_t i = 0; i < whiteCount; ++i) {
         uint32_t p = bits.take(9);
         if (pos + 2 <= kSetupSize - 2) {
-            setup[pos++] = pointCode(static_cast<int32>(p / 20 + 1));
-            setup[pos++] = pointCode(static_cast<int32>(p % 20 + 1));
+            setup[pos++] = pointCode(pointCol(static_cast<int32>(p)));
+            setup[pos++] = pointCode(pointRow(static_cast<int32>(p)));
         }
     }
     setup[pos] = '|';

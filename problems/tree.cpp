@@ -2,9 +2,10 @@
 
 #include <cstring>
 
+#include "game/format.h"
 #include "game/notify.h"
-#include "rules/board.h"
-#include "view/layout.h"
+#include "board/board.h"
+#include "game/layout.h"
 
 namespace {
 
@@ -103,13 +104,13 @@ bool isBlackDepth(int32 depth) { return depth % 2 != 0; }
 int32 nodeCol(const GameContext& g, int32 n)
 {
     if (!validNode(g, n)) return 0;
-    return static_cast<signed char>(g.NodeText[g.nodeOffset[n] + 1]) - 64;
+    return pointCodeValue(g.NodeText[g.nodeOffset[n] + 1]);
 }
 
 int32 nodeRow(const GameContext& g, int32 n)
 {
     if (!validNode(g, n)) return 0;
-    return static_cast<signed char>(g.NodeText[g.nodeOffset[n] + 2]) - 64;
+    return pointCodeValue(g.NodeText[g.nodeOffset[n] + 2]);
 }
 
 char nodeFlag(const GameContext& g, int32 n)

@@ -1,5 +1,9 @@
-// Resource and command numbers shared by the resources and the shell.
+// Resource numbers shared by the resources and the shell.  Command numbers
+// are in game/commands.h, sound numbers in game/sound.h.
 #pragma once
+
+#include "game/commands.h"
+#include "game/sound.h"
 
 // String table.  English and Chinese texts have different numbers, except
 // the window class name.
@@ -40,9 +44,6 @@ constexpr unsigned IDR_MENUBAR_ZH = 137;
 constexpr unsigned IDD_SELECT_EN = 131;
 constexpr unsigned IDD_SELECT_ZH = 135;
 constexpr unsigned IDR_ACCELERATORS = 3;
-constexpr unsigned IDW_MOVE = 1999;
-constexpr unsigned IDW_VARIATION = 2030;
-constexpr unsigned IDW_SOLVED = 2095;
 
 // Items of the selection dialog.
 constexpr int IDC_CURRENT_LABEL = 1023;
@@ -51,21 +52,3 @@ constexpr int IDC_NUMBER_LABEL = 1018;
 constexpr int IDC_NUMBER_EDIT = 1021;
 constexpr int IDC_SELECT_OK = 1019;
 constexpr int IDC_SELECT_CANCEL = 1020;
-
-// Commands of the menu bar, the pop-up menu, the accelerators and the dialog.
-constexpr unsigned IDM_QUIT = 102;
-constexpr unsigned IDM_CLOSE = 40002;  // Alt+F4; not handled
-constexpr unsigned IDM_ABOUT_KEY = 40003;
-constexpr unsigned IDM_PLAY = 40004;
-constexpr unsigned IDM_NEXT = 40005;
-constexpr unsigned IDM_SELECT = 40006;
-constexpr unsigned IDM_ABOUT = 40007;
-constexpr unsigned IDM_PREV = 40008;
-constexpr unsigned IDM_BACK = 40010;
-constexpr unsigned IDM_RIGHT_KEY = 40013;
-constexpr unsigned IDM_DIALOG_CANCEL = 40016;
-constexpr unsigned IDM_DIALOG_OK = 40017;
-constexpr unsigned IDM_SOUND = 40023;
-constexpr unsigned IDM_MENU = 40025;
-constexpr unsigned IDM_MODE = 40058;
-constexpr unsigned IDM_PASS = 40083;

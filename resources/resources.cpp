@@ -12,41 +12,41 @@ namespace {
 // ---- menu bars -------------------------------------------------------------
 
 const MenuBarButtonTemplate kButtonsEn[] = {
-    {IDM_MENU, IDS_MENU_EN, true},
-    {IDM_PLAY, IDS_REPLAY_EN, false},
-    {IDM_BACK, IDS_BACK_EN, false},
-    {IDM_RIGHT_KEY, IDS_HINT_EN, false},
+    {kCmdMenu, IDS_MENU_EN, true},
+    {kCmdPlay, IDS_REPLAY_EN, false},
+    {kCmdBack, IDS_BACK_EN, false},
+    {kCmdRightSoftKey, IDS_HINT_EN, false},
 };
 
 const MenuBarButtonTemplate kButtonsZh[] = {
-    {IDM_MENU, IDS_MENU_ZH, true},
-    {IDM_PLAY, IDS_REPLAY_ZH, false},
-    {IDM_BACK, IDS_BACK_ZH, false},
-    {IDM_RIGHT_KEY, IDS_HINT_ZH, false},
+    {kCmdMenu, IDS_MENU_ZH, true},
+    {kCmdPlay, IDS_REPLAY_ZH, false},
+    {kCmdBack, IDS_BACK_ZH, false},
+    {kCmdRightSoftKey, IDS_HINT_ZH, false},
 };
 
 const MenuItemTemplate kPopupEn[] = {
-    {IDM_PLAY, "Play", false},
-    {IDM_PREV, "Prev problem", false},
-    {IDM_NEXT, "Next problem", false},
-    {IDM_SELECT, "Select problem", false},
-    {IDM_PASS, "Pass", false},
-    {IDM_MODE, "Mode", false},
-    {IDM_SOUND, "Sound On", true},
-    {IDM_ABOUT, "About...", false},
-    {IDM_QUIT, "Quit", false},
+    {kCmdPlay, "Play", false},
+    {kCmdPrevProblem, "Prev problem", false},
+    {kCmdNextProblem, "Next problem", false},
+    {kCmdSelectProblem, "Select problem", false},
+    {kCmdPass, "Pass", false},
+    {kCmdMode, "Mode", false},
+    {kCmdSound, "Sound On", true},
+    {kCmdAbout, "About...", false},
+    {kCmdQuit, "Quit", false},
 };
 
 const MenuItemTemplate kPopupZh[] = {
-    {IDM_PLAY, "重来", false},
-    {IDM_PREV, "上一题", false},
-    {IDM_NEXT, "下一题", false},
-    {IDM_SELECT, "选题目", false},
-    {IDM_PASS, "脱先", false},
-    {IDM_MODE, "模式", false},
-    {IDM_SOUND, "声音", true},
-    {IDM_ABOUT, "关于", false},
-    {IDM_QUIT, "退出", false},
+    {kCmdPlay, "重来", false},
+    {kCmdPrevProblem, "上一题", false},
+    {kCmdNextProblem, "下一题", false},
+    {kCmdSelectProblem, "选题目", false},
+    {kCmdPass, "脱先", false},
+    {kCmdMode, "模式", false},
+    {kCmdSound, "声音", true},
+    {kCmdAbout, "关于", false},
+    {kCmdQuit, "退出", false},
 };
 
 const MenuBarTemplate kMenuBarEn = {4, kButtonsEn, sizeof kPopupEn / sizeof kPopupEn[0], kPopupEn};
@@ -78,8 +78,8 @@ const DialogTemplate kSelectZh = {0, 0, 101, 100, "题号", "System", 8, 6, kSel
 // ---- accelerators, icon --------------------------------------------------------
 
 const AcceleratorEntry kAccelerators[] = {
-    {FVIRTKEY | FALT, VK_OEM_2, IDM_ABOUT_KEY},
-    {FVIRTKEY | FALT, VK_F4, IDM_CLOSE},
+    {FVIRTKEY | FALT, VK_OEM_2, kCmdAboutAlt},
+    {FVIRTKEY | FALT, VK_F4, kCmdClose},
 };
 const AcceleratorTemplate kAcceleratorTable = {2, kAccelerators};
 
@@ -92,9 +92,9 @@ const ResourceEntry kEntries[] = {
     {RT_DIALOG, IDD_SELECT_ZH, &kSelectZh, sizeof kSelectZh},
     {RT_ACCELERATOR, IDR_ACCELERATORS, &kAcceleratorTable, sizeof kAcceleratorTable},
     {RT_GROUP_ICON, IDI_PROGRAM, &kIcon, sizeof kIcon},
-    {RT_WAVE, IDW_MOVE, kWave1999, kWave1999Size},
-    {RT_WAVE, IDW_VARIATION, kWave2030, kWave2030Size},
-    {RT_WAVE, IDW_SOLVED, kWave2095, kWave2095Size},
+    {RT_WAVE, kSoundMove, kWave1999, kWave1999Size},
+    {RT_WAVE, kSoundVariation, kWave2030, kWave2030Size},
+    {RT_WAVE, kSoundSolved, kWave2095, kWave2095Size},
 };
 
 }  // namespace

@@ -2,22 +2,16 @@
 
 #include <cstring>
 
-#include "rules/board.h"
+#include "board/board.h"
+#include "game/format.h"
 #include "view/render.h"
 
 namespace {
-
-inline char pointCode(int32 value) { return static_cast<char>(value + 64); }
 
 // stoneColour, inlined.  The scans below compare grid values directly: the
 // ring stays 0 here and the board holds only 0, +1 and -1, for which
 // stoneColour is the value itself.
 inline int32 colourOf(int32 value) { return value % 2; }
-
-int32 historyLength(const GameContext& g)
-{
-    return static_cast<int32>(strnlen(g.moveHistory, sizeof g.moveHistory));
-}
 
 // Redraws the previous last move, which removes its marker, and the highlight
 // box when it stands there.
@@ -39,6 +33,11 @@ void appendHistory(GameContext& g, int32 length, int32 col, int32 row)
 
 }  // namespace
 
+int32 historyLength(const GameContext& g)
+{
+    return static_cast<int32>(strnlen(g.moveHistory, sizeof g.moveHistory));
+}
+
 bool playMove(GameContext& g, int32 col, int32 row, bool redraw)
 {
     // The history keeps kMaxMoves moves; a move beyond them is refused so that
@@ -48,10 +47,10 @@ bool playMove(GameContext& g, int32 col, int32 row, bool redraw)
 
     if (isPass(col, row)) {
         if (redraw) redrawPreviousLastMove(g);
-        appendHistory(g, length, 20, 20);
+        appendHistory(g, length, kPassLine, kPassLine);
         g.moveNumber += 1;
-        g.lastMoveCol = 20;
-        g.lastMoveRow = 20;
+        g.lastMoveCol = kPassLine;
+        g.lastMoveRow = kPassLine;
         g.lastCaptureCount = 0;
         g.sideToMove = -g.sideToMove;
         return true;

@@ -8,3 +8,5 @@
 constexpr int32 kMaxMoves = 511;
 
 bool playMove(GameContext& g, int32 col, int32 row, bool redraw);
+// Characters in moveHistory: two per move played.
+int32 historyLength(const GameContext& g);

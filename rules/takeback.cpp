@@ -2,18 +2,14 @@
 
 #include <cstring>
 
+#include "game/format.h"
 #include "game/notify.h"
 #include "problems/tree.h"
-#include "rules/board.h"
+#include "board/board.h"
 #include "rules/move.h"
 #include "view/render.h"
 
 namespace {
-
-int32 historyLength(const GameContext& g)
-{
-    return static_cast<int32>(strnlen(g.moveHistory, sizeof g.moveHistory));
-}
 
 bool holdsStone(const GameContext& g, int32 col, int32 row)
 {
@@ -38,8 +34,8 @@ void replayMoves(GameContext& g, int32 count)
 
     if (count > 0 && count <= length / 2) {
         for (int32 i = 0; i < count; ++i) {
-            int32 col = static_cast<signed char>(history[2 * i]) - 64;
-            int32 row = static_cast<signed char>(history[2 * i + 1]) - 64;
+            int32 col = pointCodeValue(history[2 * i]);
+            int32 row = pointCodeValue(history[2 * i + 1]);
             if (isPass(col, row)) findPassSubstitute(g, col, row);
             playMove(g, col, row, false);
         }

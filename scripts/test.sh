@@ -19,11 +19,11 @@ bash scripts/test-package.sh build
 echo "== browser build and test =="
 VOSTRA_JOBS="$jobs" bash scripts/build-web.sh
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
-node tests/web/browser_test.mjs --site web-out --runner build/platform/headless/vostra \
+node tests/web/browser_test.mjs --site web-out --runner build/app/vostra \
   --tool build/tools/vostra-problems
 node tests/web/webapp_test.mjs --site web-out --tool build/tools/vostra-problems
-node tests/web/collections_test.mjs --site web-out --runner build/platform/headless/vostra
-node tests/web/captions_test.mjs --site web-out --runner build/platform/headless/vostra --tool build/tools/vostra-problems
+node tests/web/collections_test.mjs --site web-out --runner build/app/vostra
+node tests/web/captions_test.mjs --site web-out --runner build/app/vostra --tool build/tools/vostra-problems
 
 echo "== fuzzing: records, tree and rules (60 s) =="
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOSTRA_FUZZ=ON \

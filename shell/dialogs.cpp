@@ -61,15 +61,15 @@ BOOL CALLBACK selectDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_SELECT_OK:
-        case IDM_DIALOG_OK:
+        case kCmdDialogOk:
             acceptEntry(dialog);
             return TRUE;
         case IDC_SELECT_CANCEL:
-        case IDM_DIALOG_CANCEL:
+        case kCmdDialogCancel:
             numberText[0] = '\0';
             EndDialog(dialog, 0);
             return TRUE;
-        case IDM_QUIT:
+        case kCmdQuit:
             EndDialog(dialog, 0);
             return TRUE;
         default:

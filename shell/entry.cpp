@@ -5,6 +5,7 @@
 
 #include "game/commands.h"
 #include "game/context.h"
+#include "platform/frontend.h"
 #include "resources/ids.h"
 #include "resources/resources.h"
 #include "shell/dialogs.h"
@@ -16,7 +17,6 @@ namespace {
 
 constexpr int kInstanceAttempts = 5;
 constexpr DWORD kInstanceRetryMs = 500;
-constexpr int kMenuBarHeight = 26;
 
 // The single-instance marker, open for the life of the process.
 HANDLE instanceMutex = nullptr;

@@ -5,14 +5,14 @@
 #include "game/commands.h"
 #include "game/context.h"
 #include "game/notify.h"
-#include "game/operations.h"
+#include "control/operations.h"
 #include "problems/tree.h"
 #include "resources/ids.h"
 #include "rules/takeback.h"
 #include "shell/dialogs.h"
 #include "shell/shell.h"
 #include "shell/ui_strings.h"
-#include "view/input.h"
+#include "control/input.h"
 #include "view/render.h"
 
 HINSTANCE programInstance = nullptr;

@@ -2,8 +2,9 @@
 
 #include <cstring>
 
+#include "game/format.h"
 #include "problems/tree.h"
-#include "rules/board.h"
+#include "board/board.h"
 #include "rules/takeback.h"
 #include "view/render.h"
 
@@ -15,11 +16,6 @@ constexpr DWORD kHintDisplayMs = 500;
 bool isEmptyVisiblePoint(const GameContext& g, int32 col, int32 row)
 {
     return isOnBoard(g, col, row) && stoneColour(g.stoneGrid[col][row]) == 0;
-}
-
-int32 codeValue(char c)
-{
-    return static_cast<int32>(static_cast<signed char>(c)) - 64;
 }
 
 }  // namespace
@@ -67,9 +63,9 @@ void showHint(GameContext& g)
     // A pass answer is shown on the pass substitute point, found once for the
     // whole hint; later pass entries stay at the pass point.
     bool passConverted = false;
-    int32 passCol = 20, passRow = 20;
+    int32 passCol = kPassLine, passRow = kPassLine;
     for (int32 i = 0; i + 1 < count; i += 2) {
-        int32 col = codeValue(hintList[i]), row = codeValue(hintList[i + 1]);
+        int32 col = pointCodeValue(hintList[i]), row = pointCodeValue(hintList[i + 1]);
         if (isPass(col, row) && !passConverted) {
             findPassSubstitute(g, col, row);
             passCol = col;
@@ -87,7 +83,7 @@ void showHint(GameContext& g)
 
     bool boxMoved = false;
     for (int32 i = 0; i + 1 < count; i += 2) {
-        int32 col = codeValue(hintList[i]), row = codeValue(hintList[i + 1]);
+        int32 col = pointCodeValue(hintList[i]), row = pointCodeValue(hintList[i + 1]);
         if (isPass(col, row)) {
             col = passCol;
             row = passRow;

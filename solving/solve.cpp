@@ -3,7 +3,7 @@
 #include "game/notify.h"
 #include "game/sound.h"
 #include "problems/tree.h"
-#include "rules/board.h"
+#include "board/board.h"
 #include "rules/move.h"
 #include "rules/takeback.h"
 #include "view/render.h"

@@ -15,7 +15,7 @@
 #include "tools/charset.h"
 #include "tools/collection_compiler.h"
 #include "tools/problem_texts.h"
-#include "view/layout.h"
+#include "game/layout.h"
 
 namespace {
 

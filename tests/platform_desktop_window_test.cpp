@@ -14,7 +14,7 @@
 #include "platform/desktop/panel.h"
 #include "tests/support.h"
 #include "tests/solving_support.h"
-#include "view/layout.h"
+#include "game/layout.h"
 
 namespace {
 

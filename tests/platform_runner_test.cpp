@@ -8,10 +8,10 @@
 #include <regex>
 
 #include "game/context.h"
-#include "problems/catalogue.h"
+#include "game/catalogue.h"
 #include "problems/record.h"
 #include "tests/support.h"
-#include "view/layout.h"
+#include "game/layout.h"
 
 namespace {
 

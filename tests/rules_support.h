@@ -10,7 +10,7 @@
 
 #include "game/context.h"
 #include "game/text_util.h"
-#include "rules/board.h"
+#include "board/board.h"
 
 namespace rules_test {
 

@@ -8,7 +8,7 @@
 #include "rules/move.h"
 #include "rules/takeback.h"
 #include "tests/rules_support.h"
-#include "view/layout.h"
+#include "game/layout.h"
 
 using namespace rules_test;
 

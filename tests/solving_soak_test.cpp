@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "game/commands.h"
-#include "game/operations.h"
+#include "control/operations.h"
 #include "problems/tree.h"
 #include "resources/resources.h"
-#include "rules/board.h"
+#include "board/board.h"
 #include "shell/window_proc.h"
 #include "tests/board_check.h"
 #include "tests/support.h"
-#include "view/layout.h"
+#include "game/layout.h"
 
 namespace {
 

@@ -14,10 +14,10 @@
 #include "game/context.h"
 #include "game/text_util.h"
 #include "problems/record.h"
-#include "rules/board.h"
+#include "board/board.h"
 #include "rules/move.h"
 #include "tests/support.h"
-#include "view/layout.h"
+#include "game/layout.h"
 
 namespace solving_test {
 

@@ -9,17 +9,17 @@
 #include <string>
 #include <vector>
 
-#include "game/operations.h"
+#include "control/operations.h"
 #include "platform/frontend.h"
 #include "problems/tree.h"
 #include "resources/resources.h"
-#include "rules/board.h"
+#include "board/board.h"
 #include "rules/takeback.h"
 #include "solving/hints.h"
 #include "solving/solve.h"
 #include "tests/support.h"
-#include "view/input.h"
-#include "view/layout.h"
+#include "control/input.h"
+#include "game/layout.h"
 #include "view/render.h"
 
 namespace {

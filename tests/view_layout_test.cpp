@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "game/context.h"
-#include "view/layout.h"
+#include "game/layout.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "game/context.h"
 #include "tests/support.h"
-#include "view/layout.h"
+#include "game/layout.h"
 #include "view/render.h"
 
 namespace {

@@ -4,12 +4,6 @@
 
 #include "problems/record.h"
 
-namespace {
-
-int32_t codeValue(char c) { return static_cast<int32_t>(static_cast<signed char>(c)) - 64; }
-
-}  // namespace
-
 void problemFromDecoded(const GameContext& g, Problem& p)
 {
     p = Problem();
@@ -24,7 +18,7 @@ void problemFromDecoded(const GameContext& g, Problem& p)
             continue;
         }
         if (i + 1 >= sizeof g.SetupText) break;
-        stones->push_back(pointIndexOf(codeValue(s[i]), codeValue(s[i + 1])));
+        stones->push_back(pointIndexOf(pointCodeValue(s[i]), pointCodeValue(s[i + 1])));
         i += 2;
     }
     // Entry 0 is the root; every entry is six characters.
@@ -32,7 +26,7 @@ void problemFromDecoded(const GameContext& g, Problem& p)
     for (size_t at = 6; at + 6 <= sizeof g.NodeText && t[at]; at += 6) {
         ProblemNode n;
         n.depth = static_cast<int32_t>(static_cast<signed char>(t[at])) - '0';
-        n.point = pointIndexOf(codeValue(t[at + 1]), codeValue(t[at + 2]));
+        n.point = pointIndexOf(pointCodeValue(t[at + 1]), pointCodeValue(t[at + 2]));
         n.success = t[at + 3] == '1';
         p.nodes.push_back(n);
     }

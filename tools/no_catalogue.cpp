@@ -1,5 +1,5 @@
 // The problem tool works on records it is given, not on a built-in catalogue.
-#include "problems/catalogue.h"
+#include "game/catalogue.h"
 
 const char* const ProblemCatalogue[] = {""};
 const int32 problemCatalogueCount = 0;

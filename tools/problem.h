@@ -5,11 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-// A point of a record: (col - 1) * 20 + (row - 1); 399 is the pass.
-constexpr int32_t kPassPoint = 399;
-inline int32_t pointIndexOf(int32_t col, int32_t row) { return (col - 1) * 20 + (row - 1); }
-inline int32_t pointCol(int32_t point) { return point / 20 + 1; }
-inline int32_t pointRow(int32_t point) { return point % 20 + 1; }
+#include "game/format.h"
+
+// Points are record point indices (game/format.h), kPassPoint for a pass.
 
 // What the format and the trainer can hold.
 constexpr int32_t kMaxColourStones = 255;  // 8-bit counts per colour

@@ -3,12 +3,12 @@
 #include <cstring>
 
 #include "game/text_util.h"
-#include "rules/board.h"
+#include "board/board.h"
 #include "rules/move.h"
 #include "tools/decoded_problem.h"
 #include "tools/record_encoder.h"
 #include "tools/shown_area.h"
-#include "view/layout.h"
+#include "game/layout.h"
 
 namespace {
 
@@ -16,8 +16,8 @@ std::string pointName(int32_t point)
 {
     if (point == kPassPoint) return "pass";
     std::string s;
-    s += static_cast<char>(pointCol(point) + 64);
-    s += static_cast<char>(pointRow(point) + 64);
+    s += pointCode(pointCol(point));
+    s += pointCode(pointRow(point));
     return s;
 }
 

@@ -18,7 +18,7 @@ const char kUsage[] = "usage: vostra-problems show RECORD | --number N [FILE]\n"
 std::string pointName(int32_t point)
 {
     if (point == kPassPoint) return "pass";
-    return std::string{static_cast<char>(pointCol(point) + 64), static_cast<char>(pointRow(point) + 64)};
+    return std::string{pointCode(pointCol(point)), pointCode(pointRow(point))};
 }
 
 void printProblem(const Problem& p)
@@ -45,10 +45,10 @@ void printProblem(const Problem& p)
                 outside.push_back(pointName(s));
         }
     std::printf("   ");
-    for (int32_t c = 1; c <= area.cols; ++c) std::printf(" %c", static_cast<char>(c + 64));
+    for (int32_t c = 1; c <= area.cols; ++c) std::printf(" %c", pointCode(c));
     std::printf("\n");
     for (int32_t r = 1; r <= area.rows; ++r) {
-        std::printf("  %c", static_cast<char>(r + 64));
+        std::printf("  %c", pointCode(r));
         for (int32_t c = 1; c <= area.cols; ++c) std::printf(" %c", grid[c][r]);
         std::printf("\n");
     }

@@ -1,7 +1,7 @@
 #include "tools/shown_area.h"
 
 #include "game/context.h"
-#include "view/layout.h"
+#include "game/layout.h"
 
 ShownArea shownArea(int32_t problemCols, int32_t problemRows)
 {

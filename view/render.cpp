@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "rules/board.h"
-#include "view/layout.h"
+#include "board/board.h"
+#include "game/layout.h"
 
 namespace {
 

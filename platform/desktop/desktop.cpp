@@ -1,9 +1,4 @@
-// The desktop window: the device screen (title bar, the program's window,
-// menu bar) shown scaled in an SDL window, with the caption panel below it;
-// the window may be resized and both keep the largest whole-number scale that
-// fits (window_fit.h).  The mouse is the pen, keys are
-// the device's keys, closing the window closes the program, and the sounds
-// play through SDL audio.
+#include "platform/desktop/desktop.h"
 
 #include <SDL.h>
 
@@ -11,20 +6,14 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "captions/captions.h"
-#include "game/context.h"
 #include "platform/desktop/panel.h"
 #include "platform/desktop/window_fit.h"
-#include "platform/frontend.h"
-#include "platform/headless/launch.h"
 #include "platform/instances.h"
 #include "platform/resource_table.h"
 #include "platform/wave.h"
-#include "shell/entry.h"
-#include "host/native_host.h"
-#include "host/trainer_host.h"
 
 namespace {
 
@@ -65,7 +54,7 @@ UINT virtualKey(SDL_Keycode k)
 
 class Desktop : public FrontEnd {
 public:
-    explicit Desktop(int scale) : scale_(scale) { openAudio(); }
+    Desktop(int scale, DesktopHooks hooks) : scale_(scale), hooks_(std::move(hooks)) { openAudio(); }
 
     // The window opens when the program has one to show: a second copy that
     // only hands over to the first never shows a window of its own.
@@ -94,7 +83,7 @@ public:
 
     void waitForInput() override
     {
-        if (followCaptions()) updatePanel();
+        if (hooks_.followCaption && hooks_.followCaption(caption_)) updatePanel();
         present();
         // Until something is fed; the program then takes its next message.
         bool fed = false;
@@ -126,7 +115,7 @@ public:
         }
         SDL_RenderPresent(renderer_);
         // The title names the collection in use and how far the user got.
-        const std::string title = hostStatusLine();
+        const std::string title = hooks_.statusLine ? hooks_.statusLine() : std::string();
         if (title != title_) {
             title_ = title;
             SDL_SetWindowTitle(window_, title.empty() ? "Vostra" : ("Vostra \u2014 " + title).c_str());
@@ -236,7 +225,7 @@ private:
     void updatePanel()
     {
         if (!panelTexture_) return;
-        drawPanel(panelPixels_, screenWidth(), currentCaption());
+        drawPanel(panelPixels_, screenWidth(), caption_);
         SDL_UpdateTexture(panelTexture_, nullptr, panelPixels_.data(), screenWidth() * 4);
     }
 
@@ -263,7 +252,7 @@ private:
         if (dropped_.empty()) return false;
         std::vector<std::string> paths;
         paths.swap(dropped_);
-        return openPathsWhileRunning(paths, stderr);
+        return hooks_.openPaths && hooks_.openPaths(paths);
     }
 
     // Turns one event into input; true when the program got something to do.
@@ -336,6 +325,8 @@ private:
     }
 
     int scale_;
+    DesktopHooks hooks_;
+    std::string caption_;
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
@@ -351,9 +342,11 @@ private:
     std::string title_;
 };
 
+Desktop* theDesktop = nullptr;
+
 }  // namespace
 
-int runDesktop(const LaunchOptions& options)
+FrontEnd* openDesktop(int scale, DesktopHooks hooks)
 {
     // Without a display SDL would fall back to drawing off screen, where
     // nobody sees the window: say so instead.  SDL_VIDEODRIVER set by hand
@@ -372,7 +365,7 @@ int runDesktop(const LaunchOptions& options)
         std::fprintf(stderr, "vostra: no display to open the window on; run `vostra --headless --script FILE` "
                              "for the headless runner, or use the web build\n");
         SDL_Quit();
-        return 1;
+        return nullptr;
     }
     // Sharp pixels when scaled.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
@@ -381,13 +374,12 @@ int runDesktop(const LaunchOptions& options)
 
     // Kept for the life of the process: the platform may still speak to its
     // front-end while static objects are destroyed at exit.
-    auto* desktop = new Desktop(options.scale);
-    setLanguageOption(options.language);
-    platformStart(options.width, options.height, desktop);
-    if (!startCollections(options)) return 2;
-    createTheGame();
-    startHost();
-    const int result = WinMain(nullptr, nullptr, const_cast<LPWSTR>(L""), SW_SHOW);
+    theDesktop = new Desktop(scale, std::move(hooks));
+    return theDesktop;
+}
+
+int closeDesktop(int exitStatus)
+{
     setForegroundRequestWaker(nullptr);
-    return desktop->failed() ? 1 : result;
+    return theDesktop && theDesktop->failed() ? 1 : exitStatus;
 }

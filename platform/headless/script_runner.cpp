@@ -7,11 +7,9 @@
 #include <cstdlib>
 #include <sstream>
 #include <thread>
+#include <utility>
 #include <vector>
 
-#include "captions/captions.h"
-#include "host/native_host.h"
-#include "host/trainer_host.h"
 #include "platform/headless/png_writer.h"
 #include "platform/instances.h"
 #include "platform/menubar.h"
@@ -74,8 +72,12 @@ const KeyName kKeyNames[] = {
 
 }  // namespace
 
-ScriptRunner::ScriptRunner(std::istream& script, std::string fileName, bool realtime)
-    : script_(script), fileName_(std::move(fileName)), realtime_(realtime), realStart_(steadyMilliseconds()) {}
+ScriptRunner::ScriptRunner(std::istream& script, std::string fileName, bool realtime, ScriptCommands commands)
+    : commands_(std::move(commands)),
+      script_(script),
+      fileName_(std::move(fileName)),
+      realtime_(realtime),
+      realStart_(steadyMilliseconds()) {}
 
 void ScriptRunner::fail(const std::string& message) {
     std::fflush(stdout);
@@ -116,7 +118,7 @@ void ScriptRunner::endOfScript() {
 }
 
 void ScriptRunner::waitForInput() {
-    followCaptions();
+    if (commands_.idle) commands_.idle();
     // The previous line's work is done: its events are all written.
     std::fflush(stdout);
     if (ended_) {
@@ -248,16 +250,17 @@ bool ScriptRunner::runLine(const std::string& rawLine) {
     if (cmd == "open") {
         // As files dropped on the desktop window: compiled, kept and shown.
         if (w.size() < 2) fail("usage: open PATH...");
-        return openPathsWhileRunning(std::vector<std::string>(w.begin() + 1, w.end()), stderr);
+        return commands_.open && commands_.open(std::vector<std::string>(w.begin() + 1, w.end()));
     }
     if (cmd == "builtin") {
         expect(0, "builtin");
-        switchToBuiltIn();
+        if (!commands_.openBuiltIn) return false;
+        commands_.openBuiltIn();
         return true;
     }
     if (cmd == "dump") {
         expect(0, "dump");
-        const std::string text = dumpGame();
+        const std::string text = commands_.dump ? commands_.dump() : std::string();
         std::fwrite(text.data(), 1, text.size(), stdout);
         return false;
     }

@@ -3,14 +3,29 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <string>
+#include <vector>
 
 #include "platform/frontend.h"
 
+// The script lines that reach past the platform into the program, answered
+// by the executable that runs it.
+struct ScriptCommands {
+    // `open PATH...`: true when the program got something to do.
+    std::function<bool(const std::vector<std::string>& paths)> open;
+    // `builtin`: back to the built-in problems.
+    std::function<void()> openBuiltIn;
+    // `dump`: the text it prints.
+    std::function<std::string()> dump;
+    // Called whenever the program is idle, before the next line is read.
+    std::function<void()> idle;
+};
+
 class ScriptRunner : public FrontEnd {
 public:
-    ScriptRunner(std::istream& script, std::string fileName, bool realtime);
+    ScriptRunner(std::istream& script, std::string fileName, bool realtime, ScriptCommands commands);
 
     void waitForInput() override;
     void sleep(DWORD milliseconds) override;
@@ -24,6 +39,7 @@ private:
     int number(const std::string& word);
     void endOfScript();
 
+    ScriptCommands commands_;
     std::istream& script_;
     std::string fileName_;
     bool realtime_;
@@ -33,6 +49,3 @@ private:
     uint64_t virtualClock_ = 0;
     int64_t realStart_ = 0;
 };
-
-// The board and the solving state of the game, as `dump` prints them.
-std::string dumpGame();

@@ -1,18 +1,18 @@
 // `dump`: the visible board and the solving state of the game in progress.
-#include <string>
+#include "app/game_dump.h"
 
+#include "board/board.h"
 #include "game/context.h"
-#include "platform/headless/script_runner.h"
 
-std::string dumpGame() {
+std::string dumpGame()
+{
     const GameContext& g = theGame();
     const int cols = g.visibleCols < 0 ? 0 : (g.visibleCols > 19 ? 19 : g.visibleCols);
     const int rows = g.visibleRows < 0 ? 0 : (g.visibleRows > 19 ? 19 : g.visibleRows);
     std::string out = "board " + std::to_string(cols) + " " + std::to_string(rows) + "\n";
     for (int row = 1; row <= rows; ++row) {
         for (int col = 1; col <= cols; ++col) {
-            // The colour of a value is its remainder by 2, with its sign.
-            const int colour = g.stoneGrid[col][row] % 2;
+            const int colour = stoneColour(g.stoneGrid[col][row]);
             out += colour > 0 ? 'X' : colour < 0 ? 'O' : '.';
         }
         out += '\n';

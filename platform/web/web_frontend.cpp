@@ -1,24 +1,14 @@
-// The browser front-end.  The program's own entry function and message loop
-// run unchanged: whenever the program waits for input or sleeps, the stack is
-// put aside (Asyncify) and the browser gets control back, so it can show the
-// screen, play sounds and deliver input.  The page (web/page.js, the global
-// `vostraPage`) draws the framebuffer on its canvas, turns pointer and key
-// events into the feed calls exported below, plays the sounds and keeps the
-// registry in localStorage.
+#include "platform/web/web_frontend.h"
+
 #include <emscripten.h>
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
-#include "captions/captions.h"
-#include "game/context.h"
 #include "platform/dialogs.h"
-#include "platform/frontend.h"
-#include "platform/internal.h"
 #include "platform/settings_store.h"
 #include "platform/wave.h"
-#include "shell/dialogs.h"
-#include "shell/entry.h"
 
 namespace {
 
@@ -86,21 +76,10 @@ public:
 
 // ---- the front-end ----------------------------------------------------------------
 
-bool hasClassName(const Window* w, const wchar_t* name) { return w && w->cls && w->cls->name == name; }
-
-// The edit box of the open dialog, if it has one.
-const Window* openDialogEditBox() {
-    HWND dialog = openDialog();
-    if (!dialog) return nullptr;
-    for (const Window* c : dialog->children)
-        if (hasClassName(c, L"EDIT") && reallyVisible(c)) return c;
-    return nullptr;
-}
-
 class WebFrontEnd : public FrontEnd {
 public:
     void waitForInput() override {
-        followCaptions();
+        if (idle_) idle_();
         updateNumberInput();
         if (!inputPending()) jsWaitForInput();
     }
@@ -126,12 +105,14 @@ public:
 
     void transcript(std::string_view line) override { jsTranscript(line.data(), int(line.size())); }
 
+    void setIdle(std::function<void()> idle) { idle_ = std::move(idle); }
+
 private:
     // On a touch screen there is no keyboard to type into the dialog's edit
     // box: the page lays a numeric input over it while it is open.
     void updateNumberInput() {
-        const Window* edit = openDialogEditBox();
-        const RECT r = edit ? screenRectOf(edit) : RECT{0, 0, 0, 0};
+        RECT r{0, 0, 0, 0};
+        HWND edit = openDialogEditBox(&r);
         if (edit == shownEdit_ && r.left == shownRect_.left && r.top == shownRect_.top && r.right == shownRect_.right &&
             r.bottom == shownRect_.bottom)
             return;
@@ -140,17 +121,13 @@ private:
         jsNumberInput(edit != nullptr, r.left, r.top, r.right, r.bottom);
     }
 
+    std::function<void()> idle_;
     double start_ = emscripten_get_now();
-    const Window* shownEdit_ = nullptr;
+    HWND shownEdit_ = nullptr;
     RECT shownRect_{0, 0, 0, 0};
 };
 
-bool g_running = false;
-
 }  // namespace
-
-// The collection the page handed over, if any, put in place (collection_bridge.cpp).
-void startWebCollections();
 
 // ---- input from the page ----------------------------------------------------------
 
@@ -171,27 +148,23 @@ EMSCRIPTEN_KEEPALIVE void vostra_key(int virtualKey, int alt) { feedKey(UINT(vir
 
 EMSCRIPTEN_KEEPALIVE void vostra_char(int ch) { feedChar(WCHAR(ch)); }
 
-// The page is going away (closed, reloaded, or hidden and perhaps never shown
-// again): keep the current problem number as the program does when it ends.
-EMSCRIPTEN_KEEPALIVE void vostra_page_hidden() {
-    if (g_running) storeProblem(theGame().currentProblem);
-}
-
 }  // extern "C"
 
-int main() {
+FrontEnd* startWebFrontEnd(std::function<void()> idle) {
     // Both live as long as the page: the platform may use them until the end.
-    auto* settings = new LocalStorageSettings;
-    auto* frontEnd = new WebFrontEnd;
+    static auto* settings = new LocalStorageSettings;
+    static auto* frontEnd = new WebFrontEnd;
     setSettingsStore(settings);
-    setLanguageOption(jsChineseSystem() ? "zh" : "en");
-    platformStart(jsScreenSize(0), jsScreenSize(1), frontEnd);
-    createTheGame();
-    startWebCollections();
-    g_running = true;
-    const int result = WinMain(nullptr, nullptr, const_cast<LPWSTR>(L""), SW_SHOW);
-    g_running = false;
-    frontEnd->present();
+    frontEnd->setIdle(std::move(idle));
+    return frontEnd;
+}
+
+int pageScreenWidth() { return jsScreenSize(0); }
+int pageScreenHeight() { return jsScreenSize(1); }
+
+const char* pageLanguage() { return jsChineseSystem() ? "zh" : "en"; }
+
+void webProgramEnded() {
+    if (FrontEnd* f = platformFrontEnd()) f->present();
     jsProgramEnded();
-    return result;
 }

@@ -1,4 +1,5 @@
-// The program's command line, shared by the front-ends built into `vostra`.
+// The command line of `vostra`: the headless runner, the desktop window and
+// the collection listings.
 #pragma once
 
 #include <string>
@@ -27,11 +28,3 @@ struct LaunchOptions {
 
 // Parses the arguments; on an error returns false with a message.
 bool parseLaunchOptions(int argc, char** argv, LaunchOptions& options, std::string& error);
-
-// Prepares the collection the program starts with (before the game is
-// created); false when it must not start.
-bool startCollections(const LaunchOptions& options);
-
-// The desktop window's front-end, where SDL2 is available: runs the program
-// and returns its exit status.
-int runDesktop(const LaunchOptions& options);

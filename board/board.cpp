@@ -1,7 +1,8 @@
-#include "rules/board.h"
+#include "board/board.h"
 
 #include <cstring>
 
+#include "game/format.h"
 #include "game/text_util.h"
 
 bool isOnBoard(const GameContext& g, int32 col, int32 row)
@@ -9,7 +10,7 @@ bool isOnBoard(const GameContext& g, int32 col, int32 row)
     return col >= 1 && col <= g.visibleCols && row >= 1 && row <= g.visibleRows;
 }
 
-bool isPass(int32 col, int32 row) { return col == 20 && row == 20; }
+bool isPass(int32 col, int32 row) { return col == kPassLine && row == kPassLine; }
 
 void findPassSubstitute(const GameContext& g, int32& col, int32& row)
 {
@@ -92,8 +93,8 @@ void placeSection(GameContext& g, const char* text, int32 length, int32 colour)
 {
     if (length <= 0 || length % 2 != 0) return;
     for (int32 i = 0; i < length; i += 2) {
-        int32 col = static_cast<signed char>(text[i]) - 64;
-        int32 row = static_cast<signed char>(text[i + 1]) - 64;
+        int32 col = pointCodeValue(text[i]);
+        int32 row = pointCodeValue(text[i + 1]);
         if (!isOnBoard(g, col, row)) continue;
         // A point named twice keeps its first stone: overwriting a stone of
         // the other colour could split its chain under one label.

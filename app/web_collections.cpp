@@ -2,6 +2,8 @@
 // its database come in through the calls exported below, and what the host
 // learns (outcomes, the collection in use, the status line) goes out to the
 // page's `vostraCollections`.
+#include "app/web_collections.h"
+
 #include <emscripten.h>
 
 #include <string>
@@ -100,8 +102,4 @@ EMSCRIPTEN_KEEPALIVE void vostra_select_problem(int number) { selectProblem(numb
 
 }  // extern "C"
 
-void startWebCollections()
-{
-    keeper();
-    startHost();
-}
+void prepareWebCollections() { keeper(); }

@@ -1,10 +1,10 @@
-#include "view/input.h"
+#include "control/input.h"
 
 #include <cstdlib>
 
-#include "rules/board.h"
+#include "board/board.h"
 #include "solving/solve.h"
-#include "view/layout.h"
+#include "game/layout.h"
 #include "view/render.h"
 
 namespace {

@@ -1,10 +1,11 @@
-#include "game/operations.h"
+#include "control/operations.h"
 
 #include <string>
 
 #include "game/commands.h"
+#include "game/format.h"
 #include "game/notify.h"
-#include "problems/catalogue.h"
+#include "game/catalogue.h"
 #include "problems/record.h"
 #include "problems/tree.h"
 #include "solving/hints.h"
@@ -110,7 +111,7 @@ void toggleSound(GameContext& g)
 void playPass(GameContext& g)
 {
     // Not gated like a tap: a pass is taken in any state and for either side.
-    playUserMove(g, 20, 20);
+    playUserMove(g, kPassLine, kPassLine);
 }
 
 void pressRightSoftKey(GameContext& g)

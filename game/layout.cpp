@@ -1,4 +1,4 @@
-#include "view/layout.h"
+#include "game/layout.h"
 
 void computeVisibleLines(GameContext& g)
 {

@@ -1,4 +1,4 @@
-#include "problems/catalogue.h"
+#include "game/catalogue.h"
 
 namespace {
 

@@ -1,0 +1,30 @@
+# Fails when a source file includes a quoted path that climbs out of its
+# folder ("../..."): every include names its folder from the top
+# ("shell/entry.h"), so that the include roots of cmake/layers.cmake decide
+# what a library may see.  Run by the build (target vostra_include_check).
+file(GLOB folders LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*)
+set(files "")
+foreach(folder IN LISTS folders)
+  # Build trees and packages live beside the sources.
+  if(NOT IS_DIRECTORY ${SOURCE_DIR}/${folder} OR folder MATCHES "^(build|\\.|node_modules|web-out)")
+    continue()
+  endif()
+  file(GLOB_RECURSE found ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.inc)
+  list(APPEND files ${found})
+endforeach()
+set(bad "")
+foreach(f IN LISTS files)
+  file(RELATIVE_PATH rel ${SOURCE_DIR} ${f})
+  if(rel MATCHES "/node_modules/")
+    continue()
+  endif()
+  file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]*\\.\\./")
+  foreach(line IN LISTS lines)
+    string(STRIP "${line}" line)
+    list(APPEND bad "${rel}: ${line}")
+  endforeach()
+endforeach()
+if(bad)
+  list(JOIN bad "\n  " text)
+  message(FATAL_ERROR "include paths must name their folder from the top, not climb out of one:\n  ${text}")
+endif()
