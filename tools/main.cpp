@@ -17,6 +17,7 @@ const Subcommand kSubcommands[] = {
     {"decode", "decode RECORD", runDecode},
     {"compile", "compile [-o FILE] [--main-line-correct] [--prune] [-q] PATH...", runCompile},
     {"check", "check [FILE]", runCheck},
+    {"solve", "solve [--goal GOAL] [--budget MS] [--memory MB] [--json] PATH...", runSolve},
     {"show", "show RECORD | --number N [FILE]", runShow},
 };
 
