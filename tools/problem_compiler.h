@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "solver/solver.h"
 #include "tools/problem.h"
+#include "tools/problem_statement.h"
 #include "tools/sgf_reader.h"
 
 struct CompileOptions {
@@ -15,6 +17,12 @@ struct CompileOptions {
     bool mainLineCorrect = false;
     // Failed lines may be cut or dropped to fit the limits.
     bool prune = false;
+    // Complete the tree with the solver's proven answers (see
+    // tools/tree_completer.h); problems it cannot read stay as written.
+    bool complete = false;
+    StatementOptions statement;       // the goal forced by --goal
+    vostra::solver::Budget budget;    // per solver query
+    bool writeSgf = false;            // keep the completed tree as SGF text
 };
 
 struct CompileMessage {
@@ -26,6 +34,13 @@ struct CompiledProblem {
     Problem problem;
     std::string record;
     std::vector<CompileMessage> warnings;
+
+    // With CompileOptions::complete: the statement the solver read (file
+    // coordinates) and what the completion added.
+    ProblemStatement statement;
+    bool completed = false;
+    int32_t addedCorrect = 0, addedWrong = 0, addedDefences = 0, leftOut = 0;
+    std::string sgf;  // with writeSgf: the completed tree
 };
 
 // Compiles one game tree.  On failure the result is false and error tells why
