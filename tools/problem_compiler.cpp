@@ -607,6 +607,10 @@ private:
                                      " board, which the trainer cannot show (it shows only the top and left "
                                      "edges of boards smaller than 19x19)");
         symmetry_ = best;
+        out_.symmetry = best;
+        out_.boardWidth = board_.width;
+        out_.boardHeight = board_.height;
+        out_.solverColour = solver_;
         return true;
     }
 
@@ -755,6 +759,7 @@ private:
             pn.point = o.pass ? kPassPoint : pointIndexOf(o.col, o.row);
             pn.success = leaf ? bool(success_[n]) : bool(onSuccess_[n]);
             out.nodes.push_back(pn);
+            out_.nodeLines.push_back(o.added ? 0 : o.line);
         }
         return true;
     }

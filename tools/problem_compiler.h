@@ -39,6 +39,16 @@ struct CompiledProblem {
     // coordinates) and what the completion added.
     ProblemStatement statement;
     bool completed = false;
+
+    // How the record relates to the file: the board, the colour that plays
+    // Black in the record, the symmetry that turned the file's points into
+    // the record's (bit 1 mirrors the columns, 2 the rows, 4 swaps columns and
+    // rows after the mirrors) and the file line of each record node (0 for a
+    // node the completer added).
+    int32_t boardWidth = 19, boardHeight = 19;
+    int32_t solverColour = 1;
+    int32_t symmetry = 0;
+    std::vector<int32_t> nodeLines;
     int32_t addedCorrect = 0, addedWrong = 0, addedDefences = 0, leftOut = 0;
     std::string sgf;  // with writeSgf: the completed tree
 };
