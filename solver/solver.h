@@ -5,11 +5,14 @@
 //
 // Model of the problem
 // - Moves are played only on the points of `Problem::region` (and passes).
-//   The rest of the board is a safe boundary: a chain with a stone outside
-//   the region, or with an empty point outside the region as a liberty, can
-//   never be captured (nobody may fill that liberty).  Include in the region
-//   every point the fight is about, the stones of the groups concerned and
-//   their liberties.
+//   The outside is a tsumego frame: every empty point outside the region
+//   that touches it holds a stone of the side against the targets, and that
+//   stone, with every chain it joins, can never be captured.  Where the frame
+//   would take the last liberty of a chain of the targets' colour, those
+//   points join the region instead.  A chain with an empty liberty further
+//   outside is safe too (nobody may fill it).  Include in the region every
+//   point the fight is about, the stones of the groups concerned and their
+//   liberties.
 // - Rules: simple ko (an immediate recapture of a single stone that captured
 //   a single stone is banned), suicide is illegal, two passes in a row end the
 //   game.  A position that repeats along a line of play counts as a failure
@@ -23,8 +26,8 @@
 //   (or a chain the boundary makes safe).
 //
 // Goals (the "owner" is Problem::goalFor, the side to play unless set):
-// - Live / Escape: some target stone is made safe (Benson-alive or touching
-//   the boundary).  Fails when every target stone has been captured.
+// - Live / Escape: some target stone is made safe (Benson-alive, or in a
+//   chain that cannot be captured).  Fails when every target stone has been captured.
 // - Kill / Capture: every target stone is captured.  Fails when one of them is
 //   made safe or survives to the end of the game.
 // - CapturingRace: like Capture; the targets are the opponent's racing stones.
