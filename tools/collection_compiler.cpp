@@ -198,6 +198,8 @@ CollectionResult compileCollection(const std::vector<std::string>& paths, const 
             result.lines.push_back(j.problem.record + " " + source);
             if (!j.problem.sgf.empty()) result.sgfs.push_back({f.path, j.index, several, std::move(j.problem.sgf)});
             if (options.complete && !j.problem.completed) ++result.notCompleted;
+            result.addedMoves += j.problem.addedCorrect + 2 * j.problem.addedWrong + j.problem.addedDefences;
+            result.leftOut += j.problem.leftOut;
             ++compiled;
         }
         if (!f.parsed) {

@@ -17,6 +17,8 @@ struct CollectionResult {
     int32_t skipped = 0;     // game trees that gave no problem
     bool unreadable = false; // a path could not be read
     int32_t notCompleted = 0; // with --complete: problems compiled as written
+    int32_t addedMoves = 0;   // with --complete: moves the solver added
+    int32_t leftOut = 0;      // with --complete: moves left out for the limits
 
     // With CompileOptions::writeSgf: the completed trees.
     struct Sgf {

@@ -125,8 +125,8 @@ int runCompile(int argc, char** argv)
     std::fprintf(stderr, "%d problem%s compiled from %d file%s, %d skipped\n", result.problems,
                  result.problems == 1 ? "" : "s", result.files, result.files == 1 ? "" : "s", result.skipped);
     if (options.complete)
-        std::fprintf(stderr, "%d completed by the solver, %d compiled as written\n",
-                     result.problems - result.notCompleted, result.notCompleted);
+        std::fprintf(stderr, "%d completed by the solver (%d moves added, %d left out for the limits), %d compiled as written\n",
+                     result.problems - result.notCompleted, result.addedMoves, result.leftOut, result.notCompleted);
     if (!sgfOut.empty() && !writeCompletedSgf(sgfOut, result)) return 1;
     if (result.unreadable) {
         std::fprintf(stderr, "vostra-problems compile: some input could not be read; nothing written\n");

@@ -143,7 +143,7 @@ public:
     {
         out_ = CompiledProblem();
         return readRoot() && readSetup() && readMoves() && chooseSolver() && buildOutTree() && judgeLines() &&
-               complete() && orient() && flatten() && enforceLimits() && finish();
+               orient() && complete() && flatten() && enforceLimits() && finish();
     }
 
 private:
@@ -399,6 +399,7 @@ private:
 
     std::vector<bool> success_;  // per out node: a leaf that ends solved
     bool judgeBySolver_ = false;  // no markers: the completer judges the lines
+    CompletionOptions completion_;
 
     void markSuccessfulLines()
     {
@@ -428,12 +429,35 @@ private:
         if (!readStatement(t_, opt_.statement, st, error, errorLine)) return asWritten(errorLine, error);
         st.toPlay = solver_;
         if (!st.expressible) return asWritten(st.line, st.whyNot);
+        // The completion keeps the screen the plain compile would show: moves
+        // only where the trainer shows the board, and, when the tree holds a
+        // pass (played on a free point of the shown area's bottom-right
+        // corner), only within what the author's tree already uses.
+        {
+            int32_t maxC = 0, maxR = 0;
+            forEachUsedPoint([&](int32_t c, int32_t r) {
+                transform(symmetry_, c, r);
+                maxC = std::max(maxC, c);
+                maxR = std::max(maxR, r);
+            });
+            bool anyPass = false;
+            for (size_t i = 1; i < outs_.size(); ++i) anyPass |= outs_[i].pass;
+            const ShownArea shown = shownArea(cols_, rows_);
+            const int32_t limitC = anyPass ? maxC : shown.cols, limitR = anyPass ? maxR : shown.rows;
+            for (int32_t y = 0; y < st.height; ++y)
+                for (int32_t x = 0; x < st.width; ++x) {
+                    int32_t c = x + 1, r = y + 1;
+                    transform(symmetry_, c, r);
+                    if (c > limitC || r > limitR) st.region[y * st.width + x] = 0;
+                }
+            completion_.allowPass = anyPass;
+        }
         if (!st.goalRead)
             warn(st.line, std::string("goal inferred: ") +
                               (st.goal.kind == vostra::solver::GoalKind::Live ? "your own enclosed group must live"
                                                                             : "the opponent's enclosed group must die") +
                               " (--goal names it)");
-        CompletionOptions co;
+        CompletionOptions& co = completion_;
         co.budget = opt_.budget;
         co.judgeLeaves = judgeBySolver_;
         co.maxEntries = kMaxUsedEntries;

@@ -620,6 +620,9 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
     } else if (targets.empty()) {
         s.expressible = false;
         s.whyNot = std::string("the goal \"") + goalKindName(*kind) + "\" names no stones: no marks and no enclosed group";
+    } else if (s.goal.kind == sv::GoalKind::Connect || s.goal.kind == sv::GoalKind::Cut) {
+        s.expressible = false;
+        s.whyNot = std::string("the solver does not read \"") + goalKindName(s.goal.kind) + "\" goals yet";
     } else if (s.regionEmpty > kMaxRegionEmpty) {
         s.expressible = false;
         s.whyNot = "the area of play has " + std::to_string(s.regionEmpty) + " empty points; the solver reads at most " +

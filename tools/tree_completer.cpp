@@ -239,7 +239,7 @@ private:
             v.erase(std::remove_if(v.begin(), v.end(), [&](const sv::MoveResult* m) { return m->move.isPass() && !keep; }),
                     v.end());
         };
-        dropPass(correct, onlyPassCorrect);
+        dropPass(correct, onlyPassCorrect && opt_.allowPass);
         dropPass(wrong, false);
 
         for (int32_t c : nodes_[node].children) push(t.phase, t.depth + 1, c, false);
@@ -264,7 +264,8 @@ private:
             // The quickest proven refutation.
             const sv::MoveResult* best = nullptr;
             for (const sv::MoveResult& w : r.firstMoves)
-                if (w.outcome != sv::Outcome::Unproven && !good(w.outcome) && (!best || w.depth < best->depth))
+                if (w.outcome != sv::Outcome::Unproven && !good(w.outcome) && (opt_.allowPass || !w.move.isPass()) &&
+                    (!best || w.depth < best->depth))
                     best = &w;
             if (!best) {
                 ++report_.unprovenPositions;
@@ -311,7 +312,7 @@ private:
         for (const sv::MoveResult& m : a.firstMoves)
             if (m.outcome != sv::Outcome::Unproven && childAt(node, m.move) < 0) defences.push_back(&m);
         // A pass is a defence only where nothing else is: it shows nothing.
-        if (std::any_of(defences.begin(), defences.end(), [](const sv::MoveResult* m) { return !m->move.isPass(); }))
+        if (!opt_.allowPass || std::any_of(defences.begin(), defences.end(), [](const sv::MoveResult* m) { return !m->move.isPass(); }))
             defences.erase(std::remove_if(defences.begin(), defences.end(),
                                           [](const sv::MoveResult* m) { return m->move.isPass(); }),
                            defences.end());
@@ -340,6 +341,7 @@ private:
             if (b.result == sv::Outcome::Unproven || !good(b.result)) continue;
             const bool ends = settled(b) || koReached(b) || solverMayPass(after);
             const sv::Point answer = ends ? sv::kPass : b.proof.children[0].move;
+            if (!ends && answer.isPass() && !opt_.allowPass) continue;
             if (!needFirst && (ends || std::find(answers.begin(), answers.end(), answer) != answers.end())) continue;
             const int32_t w = add(node, d->move, ends);
             ++report_.addedDefences;

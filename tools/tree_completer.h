@@ -32,6 +32,9 @@ struct CompletionOptions {
     // The author's leaves carry no markers: whether they end solved is the
     // solver's to say.
     bool judgeLeaves = false;
+    // Passes may be added (a pass the tree did not hold may change the
+    // trainer's screen, see the compiler).
+    bool allowPass = true;
 };
 
 struct CompletionReport {

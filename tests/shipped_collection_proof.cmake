@@ -1,0 +1,11 @@
+# The shipped collection compiled with --complete, then every line of it
+# proven: cmake -DTOOL=vostra-problems -DOUT=catalogue.txt -P this file, run
+# from the source folder.
+execute_process(COMMAND ${TOOL} compile -q --complete -o ${OUT} problems/sgf RESULT_VARIABLE compiled)
+if(NOT compiled EQUAL 0)
+  message(FATAL_ERROR "compile --complete failed")
+endif()
+execute_process(COMMAND ${TOOL} check --prove ${OUT} RESULT_VARIABLE proven)
+if(NOT proven EQUAL 0)
+  message(FATAL_ERROR "check --prove found faults in the completed collection")
+endif()
