@@ -294,6 +294,35 @@ int Board::play(int p, uint8_t colour)
     return captured;
 }
 
+uint64_t Board::hashAfter(int p, uint8_t colour, int& koAfter) const
+{
+    const uint8_t other = opposite(colour);
+    uint64_t h = hash_ ^ zobristStone(p, colour);
+    int seen[4], n = 0, captured = 0, capturedAt = kNoPoint;
+    bool open = false;
+    for (int d : kDelta) {
+        const int r = p + d;
+        const uint8_t c = cell_[r];
+        if (c == kEmpty || c == colour) open = true;
+        if (c != other) continue;
+        const int head = head_[r];
+        if (libs_[head] != 1 || safe_[head]) continue;
+        bool dup = false;
+        for (int i = 0; i < n; ++i) dup |= seen[i] == head;
+        if (dup) continue;
+        seen[n++] = head;
+        int q = head;
+        do {
+            h ^= zobristStone(q, other);
+            q = next_[q];
+        } while (q != head);
+        captured += size_[head];
+        capturedAt = head;
+    }
+    koAfter = captured == 1 && !open ? capturedAt : kNoPoint;
+    return h;
+}
+
 bool Board::targetSafe() const
 {
     if (targetsLeft_ == 0) return false;

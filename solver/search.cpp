@@ -47,11 +47,16 @@ void Search::setLine(const std::vector<Position>& history, const Position& posit
 
 uint64_t Search::key(const Position& p, Mode mode) const
 {
-    uint64_t k = p.board.hash() ^ zobristExtra(2 + mode);
-    if (p.toPlay == kBlack) k ^= zobristExtra(0);
-    if (p.lastPass) k ^= zobristExtra(1);
-    if (p.over) k ^= zobristExtra(60);
-    if (!ignoresKo(p.toPlay, mode)) k ^= zobristKo(p.board.koPoint());
+    return keyOf(p.board.hash(), p.board.koPoint(), p.toPlay, p.lastPass, p.over, mode);
+}
+
+uint64_t Search::keyOf(uint64_t stones, int ko, uint8_t toPlay, bool lastPass, bool over, Mode mode) const
+{
+    uint64_t k = stones ^ zobristExtra(2 + mode);
+    if (toPlay == kBlack) k ^= zobristExtra(0);
+    if (lastPass) k ^= zobristExtra(1);
+    if (over) k ^= zobristExtra(60);
+    if (!ignoresKo(toPlay, mode)) k ^= zobristKo(ko);
     return k ? k : 1;
 }
 
@@ -97,6 +102,11 @@ void Search::generate(const Position& p, Mode mode, std::vector<int>& moves) con
     };
     Scored scored[kPoints];
     int n = 0;
+    // Chains that hold a target stone, by head.
+    uint8_t targetChain[kPoints] = {};
+    for (int y = 0; y < b.rows(); ++y)
+        for (int x = 0; x < b.cols(); ++x)
+            if (b.isTarget(Board::at(x, y))) targetChain[b.chain(Board::at(x, y))] = 1;
     for (int y = 0; y < b.rows(); ++y)
         for (int x = 0; x < b.cols(); ++x) {
             const int m = Board::at(x, y);
@@ -107,25 +117,19 @@ void Search::generate(const Position& p, Mode mode, std::vector<int>& moves) con
                 const uint8_t c = b.cell(r);
                 if (c == kEmpty) {
                     ++empties;
-                } else if (c == other) {
+                    continue;
+                }
+                if (c == kEdge) continue;
+                // Liberties of a target chain matter most.
+                if (targetChain[b.chain(r)]) score += 25;
+                if (c == other) {
                     const int libs = b.liberties(r);
-                    if (libs == 1) score += 200 + 10 * b.chainSize(r);
+                    if (libs == 1 && !b.permanentlySafe(r)) score += 200 + 10 * b.chainSize(r);
                     else if (libs == 2) score += 40;
                     else score += 10;
-                    if (b.isTarget(b.chain(r))) score += 30;
-                } else if (c == me) {
+                } else {
                     if (b.liberties(r) == 1) score += 80;
                     score += 5;
-                }
-                if (c == kBlack || c == kWhite) {
-                    // Liberties of a target chain matter most.
-                    int q = b.chain(r), s = q;
-                    bool target = false;
-                    do {
-                        target |= b.isTarget(q) != 0;
-                        q = b.nextStone(q);
-                    } while (q != s && !target);
-                    if (target) score += 25;
                 }
             }
             if (empties == 0 && score < 200) score -= 20;  // filling a point with no liberty
@@ -213,9 +217,17 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
     generate(here, mode, moves_);
     kids.clear();
     Position& next = line_[ply_ + 1];
+    const uint8_t other = opposite(here.toPlay);
     for (int move : moves_) {
-        playInto(here, move, next);
-        Child c{move, key(next, mode), 1, 1, 0, false, kNoLoop};
+        uint64_t childKey;
+        if (move == kNoPoint) {
+            childKey = keyOf(here.board.hash(), kNoPoint, other, true, here.lastPass, mode);
+        } else {
+            int ko;
+            const uint64_t stones = here.board.hashAfter(move, here.toPlay, ko);
+            childKey = keyOf(stones, ko, other, false, false, mode);
+        }
+        Child c{move, childKey, 1, 1, 0, false, kNoLoop};
         if (const int at = lineIndex(c.key); at >= 0) {
             // A repetition: a failure for the owner, on this line only.
             c.pn = kInfinity;
@@ -228,6 +240,7 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
             c.dn = t->dn;
             c.depth = t->depth;
         } else {
+            playInto(here, move, next);
             const bool doublePass = move == kNoPoint && here.lastPass;
             const Eval e = leafEval(next, doublePass, mode);
             Entry leaf;

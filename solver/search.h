@@ -70,6 +70,7 @@ public:
     static void playInto(const Position& from, int move, Position& to);
 
     uint64_t key(const Position& p, Mode mode) const;
+    uint64_t keyOf(uint64_t stones, int ko, uint8_t toPlay, bool lastPass, bool over, Mode mode) const;
     bool ignoresKo(uint8_t colour, Mode mode) const
     {
         return (colour == rules_.owner) == ((mode & kOwnerWinsKo) != 0);

@@ -125,20 +125,22 @@ Engine::Decided Engine::decide(bool doublePass)
         d.ownerWins = e == Eval::Win;
         return d;
     }
-    Search::Result r = search_.solve(0);
+    // The widest mode first: a move that fails even when the owner wins
+    // every ko (most moves) is settled by one search.
+    const Mode widest = kOwnerWinsKo | (sekiGoal_ ? kSekiWins : 0);
+    Search::Result r = search_.solve(widest);
+    if (!r.known) return d;
+    if (!r.ownerWins) return {Outcome::Fails, widest, false, r.depth};
+    const int koDepth = r.depth;
+    r = search_.solve(0);
     if (!r.known) return d;
     if (r.ownerWins) return {Outcome::Unconditional, 0, true, r.depth};
-    const Mode strongest = kOwnerWinsKo | (sekiGoal_ ? kSekiWins : 0);
-    r = search_.solve(strongest);
-    if (!r.known) return d;
-    if (!r.ownerWins) return {Outcome::Fails, strongest, false, r.depth};
-    const int koDepth = r.depth;
     if (sekiGoal_) {
         r = search_.solve(kSekiWins);
         if (!r.known) return d;
         if (r.ownerWins) return {Outcome::Seki, kSekiWins, true, r.depth};
     }
-    return {Outcome::Ko, strongest, true, koDepth};
+    return {Outcome::Ko, widest, true, koDepth};
 }
 
 void Engine::buildProof(Mode mode, bool ownerWins, Outcome outcome, ProofNode& node, size_t& count)
