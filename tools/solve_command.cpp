@@ -234,7 +234,7 @@ int runSolve(int argc, char** argv)
         },
         progress);
     if (!json)
-        std::fprintf(stderr, "%zu problem%s solved, %zu unproven\n", jobs.size(), jobs.size() == 1 ? "" : "s",
+        std::fprintf(stderr, "%zu problem%s, %zu unproven\n", jobs.size(), jobs.size() == 1 ? "" : "s",
                      unproven);
     return readAll ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <queue>
 
+#include "tools/line_board.h"
 #include "tools/solver_answers.h"
 
 namespace sv = vostra::solver;
@@ -127,6 +128,19 @@ private:
         return moves;
     }
 
+    // The board after moves, by the trainer's rules; the side to move next
+    // is toMove.
+    LineBoard boardAfter(const std::vector<sv::Point>& moves, int32_t& toMove) const
+    {
+        LineBoard b(s_.width, s_.height, s_.stones);
+        toMove = s_.toPlay;
+        for (const sv::Point& m : moves) {
+            b.play(m.x, m.y, toMove);
+            toMove = -toMove;
+        }
+        return b;
+    }
+
     int32_t childAt(int32_t node, sv::Point p) const
     {
         for (int32_t c : nodes_[node].children) {
@@ -224,8 +238,11 @@ private:
         }
         // The author's moves first, then the correct moves, then the wrong ones.
         std::vector<const sv::MoveResult*> correct, wrong;
+        int32_t toMove = 0;
+        const LineBoard board = boardAfter(moves, toMove);
         for (const sv::MoveResult& m : a.firstMoves) {
-            if (m.outcome == sv::Outcome::Unproven) continue;
+            // Ko retakes that would need a threat are not moves the trainer takes.
+            if (m.outcome == sv::Outcome::Unproven || !board.legal(m.move.x, m.move.y, toMove)) continue;
             if (childAt(node, m.move) >= 0) continue;
             (good(m.outcome) ? correct : wrong).push_back(&m);
         }
@@ -261,11 +278,13 @@ private:
             std::vector<sv::Point> after = moves;
             after.push_back(m->move);
             const sv::Answer r = solver_->solveAfter(after, false);
+            LineBoard afterBoard = board;
+            afterBoard.play(m->move.x, m->move.y, toMove);
             // The quickest proven refutation.
             const sv::MoveResult* best = nullptr;
             for (const sv::MoveResult& w : r.firstMoves)
                 if (w.outcome != sv::Outcome::Unproven && !good(w.outcome) && (opt_.allowPass || !w.move.isPass()) &&
-                    (!best || w.depth < best->depth))
+                    afterBoard.legal(w.move.x, w.move.y, -toMove) && (!best || w.depth < best->depth))
                     best = &w;
             if (!best) {
                 ++report_.unprovenPositions;
@@ -309,8 +328,11 @@ private:
         // The defences, strongest first: the worst outcome for the solver,
         // then the longest resistance.
         std::vector<const sv::MoveResult*> defences;
+        int32_t toMove = 0;
+        const LineBoard board = boardAfter(moves, toMove);
         for (const sv::MoveResult& m : a.firstMoves)
-            if (m.outcome != sv::Outcome::Unproven && childAt(node, m.move) < 0) defences.push_back(&m);
+            if (m.outcome != sv::Outcome::Unproven && childAt(node, m.move) < 0 && board.legal(m.move.x, m.move.y, toMove))
+                defences.push_back(&m);
         // A pass is a defence only where nothing else is: it shows nothing.
         if (!opt_.allowPass || std::any_of(defences.begin(), defences.end(), [](const sv::MoveResult* m) { return !m->move.isPass(); }))
             defences.erase(std::remove_if(defences.begin(), defences.end(),
@@ -342,6 +364,11 @@ private:
             const bool ends = settled(b) || koReached(b) || solverMayPass(after);
             const sv::Point answer = ends ? sv::kPass : b.proof.children[0].move;
             if (!ends && answer.isPass() && !opt_.allowPass) continue;
+            if (!ends) {
+                LineBoard next = board;
+                next.play(d->move.x, d->move.y, toMove);
+                if (!next.legal(answer.x, answer.y, -toMove)) continue;  // the answer needs a ko threat
+            }
             if (!needFirst && (ends || std::find(answers.begin(), answers.end(), answer) != answers.end())) continue;
             const int32_t w = add(node, d->move, ends);
             ++report_.addedDefences;
