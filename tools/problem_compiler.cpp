@@ -507,7 +507,15 @@ private:
                     if (setup_[c][r] == colour) list += "[" + pt(c, r) + "]";
             if (!list.empty()) o += (colour > 0 ? "\nAB" : "\nAW") + list;
         }
-        if (!st.goal.targets.empty()) {
+        // The author's marks as they stand, else the targets the solver read.
+        bool marked = false;
+        for (const char* id : {"TR", "SQ", "MA", "CR"})
+            if (const SgfProperty* m = t_.find(0, id)) {
+                o += "\n" + std::string(id);
+                for (int32_t k = 0; k < m->valueCount; ++k) o += "[" + esc(t_.value(*m, k)) + "]";
+                marked = true;
+            }
+        if (!marked && !st.goal.targets.empty()) {
             o += "\nTR";
             for (const vostra::solver::Point& p : st.goal.targets) o += "[" + pt(p.x + 1, p.y + 1) + "]";
         }
