@@ -43,6 +43,7 @@ void Search::setLine(const std::vector<Position>& history, const Position& posit
     if (line_.size() < static_cast<size_t>(base_ + kMaxPly + 2)) line_.resize(base_ + kMaxPly + 2, position);
     keys_.assign(line_.size(), 0);
     if (kids_.size() < line_.size()) kids_.resize(line_.size());
+    useMode(lineMode_);
 }
 
 uint64_t Search::key(const Position& p, Mode mode) const
@@ -160,6 +161,13 @@ void Search::push(int move)
 {
     playInto(line_[ply_], move, line_[ply_ + 1]);
     ++ply_;
+    keys_[ply_] = key(line_[ply_], lineMode_);
+}
+
+void Search::useMode(Mode mode)
+{
+    lineMode_ = mode;
+    for (int i = 0; i <= ply_; ++i) keys_[i] = key(line_[i], mode);
 }
 
 void Search::pop() { --ply_; }
@@ -170,11 +178,17 @@ Search::ChildValue Search::childValue(Mode mode, int move)
     const Position& from = line_[ply_];
     Position& to = line_[ply_ + 1];
     playInto(from, move, to);
-    for (int i = 0; i <= ply_; ++i) keys_[i] = key(line_[i], mode);
+    if (mode != lineMode_) useMode(mode);
     const uint64_t k = key(to, mode);
     if (lineIndex(k) >= 0) {
         v.known = true;
         v.pathDependent = true;
+        return v;
+    }
+    if (const Entry* t = table_.find(k); t && (t->pn == 0 || t->dn == 0)) {
+        v.known = true;
+        v.ownerWins = t->pn == 0;
+        v.depth = t->depth;
         return v;
     }
     const bool doublePass = move == kNoPoint && from.lastPass;
@@ -194,7 +208,7 @@ Search::ChildValue Search::childValue(Mode mode, int move)
 
 Search::Result Search::solve(Mode mode)
 {
-    for (int i = 0; i <= ply_; ++i) keys_[i] = key(line_[i], mode);
+    useMode(mode);
     Result r;
     const uint64_t k = keys_[ply_];
     if (const Entry* t = table_.find(k); t && (t->pn == 0 || t->dn == 0)) {
@@ -223,9 +237,8 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
         if (move == kNoPoint) {
             childKey = keyOf(here.board.hash(), kNoPoint, other, true, here.lastPass, mode);
         } else {
-            int ko;
-            const uint64_t stones = here.board.hashAfter(move, here.toPlay, ko);
-            childKey = keyOf(stones, ko, other, false, false, mode);
+            const uint64_t stones = here.board.hashAfter(move, here.toPlay, koAfter_);
+            childKey = keyOf(stones, koAfter_, other, false, false, mode);
         }
         Child c{move, childKey, 1, 1, 0, false, kNoLoop};
         if (const int at = lineIndex(c.key); at >= 0) {
@@ -239,6 +252,8 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
             c.pn = t->pn;
             c.dn = t->dn;
             c.depth = t->depth;
+        } else if (crossMode(mode, c)) {
+            // Settled in a mode that decides this one.
         } else {
             playInto(here, move, next);
             const bool doublePass = move == kNoPoint && here.lastPass;
@@ -257,6 +272,37 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
         if (isOr ? c.pn == 0 : (c.dn == 0 && c.loop == kNoLoop)) break;
     }
     return true;
+}
+
+bool Search::crossMode(Mode mode, Child& c) const
+{
+    // A win where the owner has less is a win; a failure where it has more
+    // is a failure.  The ko term of the key differs between modes only for
+    // the side whose ko privilege changes.
+    const uint8_t toPlay = opposite(line_[ply_].toPlay);
+    const int ko = c.move == kNoPoint ? kNoPoint : koAfter_;
+    auto probe = [&](Mode m) -> const Entry* {
+        uint64_t k = c.key ^ zobristExtra(2 + mode) ^ zobristExtra(2 + m);
+        if (ignoresKo(toPlay, mode) != ignoresKo(toPlay, m)) k ^= zobristKo(ko);
+        if (k == 0) k = 1;
+        return table_.find(k);
+    };
+    const Mode widest = kOwnerWinsKo | (rules_.liveType ? kSekiWins : 0);
+    if (mode != widest)
+        if (const Entry* t = probe(widest); t && t->dn == 0) {
+            c.pn = kInfinity;
+            c.dn = 0;
+            c.depth = t->depth;
+            return true;
+        }
+    if (mode != 0)
+        if (const Entry* t = probe(0); t && t->pn == 0) {
+            c.pn = 0;
+            c.dn = kInfinity;
+            c.depth = t->depth;
+            return true;
+        }
+    return false;
 }
 
 Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)

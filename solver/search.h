@@ -83,6 +83,8 @@ public:
         int depth = 0;
     };
     ChildValue childValue(Mode mode, int move);
+    // The mode whose keys the line holds (solve() sets it too).
+    void useMode(Mode mode);
     // Descends to the child after `move` / back up, keeping the line.
     void push(int move);
     void pop();
@@ -109,6 +111,8 @@ private:
     };
     Value mid(uint32_t thpn, uint32_t thdn, Mode mode);
     bool expand(Mode mode, std::vector<Child>& kids, bool isOr);
+    // Takes the child's value from the table of a mode that decides it.
+    bool crossMode(Mode mode, Child& c) const;
     int lineIndex(uint64_t key) const;  // the ply where the line holds `key`, or -1
     bool tick();
 
@@ -116,10 +120,12 @@ private:
     Table& table_;
     std::vector<Position> line_;     // line_[0..ply_]: the line from the problem's position
     std::vector<uint64_t> keys_;     // the same positions' keys in the current mode
+    Mode lineMode_ = 0;              // the mode of keys_
     int base_ = 0;                   // index in line_ of the position being solved
     int ply_ = 0;
     std::vector<std::vector<Child>> kids_;
     std::vector<int> moves_;
+    int koAfter_ = kNoPoint;  // the ko point after the child being expanded
     uint64_t nodes_ = 0, maxNodes_ = 0;
     std::chrono::steady_clock::time_point deadline_;
     bool timed_ = false;
