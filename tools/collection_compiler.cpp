@@ -163,7 +163,7 @@ CollectionResult compileCollection(const std::vector<std::string>& paths, const 
     // The trees on every core; a completing compile reports how many the
     // solver could not prove.
     Progress progress;
-    progress.out = options.complete && report ? progressTerminal() : nullptr;
+    progress.out = (options.complete || jobs.size() > 100) && report ? progressTerminal() : nullptr;
     runJobs(
         jobs.size(),
         [&](size_t i) {

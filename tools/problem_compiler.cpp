@@ -459,6 +459,8 @@ private:
                               " (--goal names it)");
         CompletionOptions& co = completion_;
         co.budget = opt_.budget;
+        // Twenty questions' worth of budget for the whole tree.
+        co.maxTotalMs = opt_.budget.maxMs > 0 ? 20.0 * opt_.budget.maxMs : 0;
         co.judgeLeaves = judgeBySolver_;
         co.maxEntries = kMaxUsedEntries;
         co.maxDepth = kMaxDepth;

@@ -1,6 +1,7 @@
 #include "tools/tree_completer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <queue>
 
 #include "tools/line_board.h"
@@ -64,7 +65,17 @@ public:
         authoredOnSuccess_[0] = true;
 
         push(0, 0, 0, true);
+        const auto start = std::chrono::steady_clock::now();
         while (!tasks_.empty()) {
+            const double ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            if (opt_.maxTotalMs > 0 && ms > opt_.maxTotalMs) {
+                report_.messages.push_back({nodes_[0].line, "completion stopped after " +
+                                                                std::to_string(static_cast<int>(ms / 1000)) + " s; " +
+                                                                std::to_string(tasks_.size()) +
+                                                                " positions were not completed"});
+                break;
+            }
             const Task t = tasks_.top();
             tasks_.pop();
             if (t.solverToPlay)

@@ -35,6 +35,9 @@ struct CompletionOptions {
     // Passes may be added (a pass the tree did not hold may change the
     // trainer's screen, see the compiler).
     bool allowPass = true;
+    // The whole completion's time; 0: no limit.  What is left then stays as
+    // it is, and is reported.
+    double maxTotalMs = 0;
 };
 
 struct CompletionReport {
