@@ -102,6 +102,12 @@ TEST(CompilerStatement, TargetsComeFromMarksOrTheEnclosedGroup)
     EXPECT_EQ(white.toPlay, -1);
     EXPECT_EQ(white.goal.kind, sv::GoalKind::Live);
 
+    // GBK without CA, as the classical collections have it: 白先活.
+    ProblemStatement gbk = statementOf(std::string("(;SZ[19]C[\xb0\xd7\xcf\xc8\xbb\xee]") + kCorner + ";W[ba])");
+    EXPECT_TRUE(gbk.goalRead);
+    EXPECT_EQ(gbk.goal.kind, sv::GoalKind::Live);
+    EXPECT_EQ(gbk.toPlay, -1);
+
     // The command line wins over the words.
     StatementOptions o;
     ASSERT_TRUE(parseGoalOption("live", o));
