@@ -530,6 +530,15 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
             own = false;
             targets = raceInContact(s, -s.toPlay, racer);
         }
+        // A group the walls do not close in (a loose net, a group running
+        // along the edge): every stone of its colour is the target and the
+        // whole box around the stones is the area; reaching the box's open
+        // side counts as escaping.
+        if (targets.empty() && *kind != sv::GoalKind::CapturingRace && !whole) {
+            for (int32_t p = 0; p < w * h; ++p)
+                if (s.stones[p] == (own ? s.toPlay : -s.toPlay)) targets.push_back(p);
+            s.openArea = !targets.empty();
+        }
         s.goal.kind = *kind == sv::GoalKind::CapturingRace && own ? sv::GoalKind::Live : *kind;
     }
     std::sort(targets.begin(), targets.end());
@@ -606,6 +615,17 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
             if (x + 1 < w) s.region[p + 1] = 1;
             if (y > 0) s.region[p - w] = 1;
             if (y + 1 < h) s.region[p + w] = 1;
+        }
+        if (s.openArea) {
+            // Three lines around the targets, inside the box.
+            std::fill(s.region.begin(), s.region.end(), 0);
+            for (int32_t p = 0; p < w * h; ++p) {
+                if (!isTarget[p]) continue;
+                const int32_t px = p % w, py = p / w;
+                for (int32_t y = std::max(0, py - 3); y <= std::min(h - 1, py + 3); ++y)
+                    for (int32_t x = std::max(0, px - 3); x <= std::min(w - 1, px + 3); ++x)
+                        if (box[y * w + x]) s.region[y * w + x] = 1;
+            }
         }
         for (int32_t p = 0; p < w * h; ++p)
             if (s.region[p] && !s.stones[p]) ++s.regionEmpty;

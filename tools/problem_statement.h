@@ -10,7 +10,9 @@
 // - Target stones are the stones marked with TR, SQ, MA or CR in the setup;
 //   otherwise the enclosed group the goal is about.
 // - The area of play is the box around every stone, one line wider on each
-//   side and reaching the board's edge when it comes within three lines of it.
+//   side and reaching the board's edge when it comes within three lines of it;
+//   the area of play is the enclosed groups' part of it (see readStatement),
+//   or the whole box when the goal's group is not closed in.
 //   Positions whose area is too open for the solver (a whole-board fight, no
 //   enclosed group) are marked as not expressible, with the reason.
 #pragma once
@@ -38,6 +40,7 @@ struct ProblemStatement {
     bool goalRead = false;       // from the comment or the command line, not inferred
     bool targetsMarked = false;  // the targets come from marks
     bool koExpected = false;     // the words ask for a ko ("get a ko")
+    bool openArea = false;       // no enclosed group: the box around the stones is the area
     std::string goalWords;       // what the goal was read from, for messages
 
     std::vector<uint8_t> region;  // width*height, 1 inside the area of play
