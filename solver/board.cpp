@@ -323,6 +323,13 @@ uint64_t Board::hashAfter(int p, uint8_t colour, int& koAfter) const
     return h;
 }
 
+int Board::emptyInRegion() const
+{
+    int n = 0;
+    for (int p = lo_; p < hi_; ++p) n += cell_[p] == kEmpty && region_[p];
+    return n;
+}
+
 bool Board::targetSafe() const
 {
     if (targetsLeft_ == 0) return false;

@@ -40,6 +40,10 @@ public:
     bool inRegion(int p) const { return region_[p] != 0; }
     bool isTarget(int p) const { return target_[p] != 0; }
     int targetsLeft() const { return targetsLeft_; }
+    int emptyInRegion() const;
+    // Every point of the region (and its neighbours) lies in [spanBegin, spanEnd).
+    int spanBegin() const { return lo_; }
+    int spanEnd() const { return hi_; }
     int koPoint() const { return ko_; }                  // kNoPoint when none
     uint64_t hash() const { return hash_; }
 

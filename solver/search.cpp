@@ -7,6 +7,8 @@ namespace vostra::solver {
 namespace {
 
 constexpr int kMaxPly = 400;
+// New nodes start with the mobility of the side to move as their cost.
+constexpr int kMobility = 1;
 
 uint32_t addCapped(uint64_t a, uint64_t b)
 {
@@ -105,12 +107,9 @@ void Search::generate(const Position& p, Mode mode, std::vector<int>& moves) con
     int n = 0;
     // Chains that hold a target stone, by head.
     uint8_t targetChain[kPoints] = {};
-    for (int y = 0; y < b.rows(); ++y)
-        for (int x = 0; x < b.cols(); ++x)
-            if (b.isTarget(Board::at(x, y))) targetChain[b.chain(Board::at(x, y))] = 1;
-    for (int y = 0; y < b.rows(); ++y)
-        for (int x = 0; x < b.cols(); ++x) {
-            const int m = Board::at(x, y);
+    for (int p = b.spanBegin(); p < b.spanEnd(); ++p)
+        if (b.isTarget(p)) targetChain[b.chain(p)] = 1;
+    for (int m = b.spanBegin(); m < b.spanEnd(); ++m) {
             if (!b.inRegion(m) || !b.isLegal(m, me, ignoreKo)) continue;
             int score = 0, empties = 0;
             for (int d : Board::kDelta) {
@@ -263,6 +262,12 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
             if (e != Eval::Open) {
                 c.pn = leaf.pn = e == Eval::Win ? 0 : kInfinity;
                 c.dn = leaf.dn = e == Eval::Win ? kInfinity : 0;
+            } else {
+                // The side to move there has about this many moves: the more
+                // it has, the harder that node is to settle against it.
+                const uint32_t moves = 1 + next.board.emptyInRegion() / kMobility;
+                if (next.toPlay == rules_.owner) c.dn = leaf.dn = moves;
+                else c.pn = leaf.pn = moves;
             }
             table_.store(leaf);
         }
