@@ -58,13 +58,19 @@ else()
   set(VOSTRA_CATALOGUE_TXT ${CMAKE_BINARY_DIR}/problems/catalogue.txt)
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/problems)
   set(keep_shipped "")
-  if(problems_shipped)
+  set(complete_args "")
+  if(VOSTRA_COMPLETE)
+    # Trees completed by the solver (slower; the committed catalogue keeps
+    # the trees as written).
+    set(complete_args --complete -q)
+  endif()
+  if(problems_shipped AND NOT VOSTRA_COMPLETE)
     set(keep_shipped COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VOSTRA_CATALOGUE_TXT}
                              ${VOSTRA_SHIPPED_CATALOGUE})
   endif()
   add_custom_command(
     OUTPUT ${VOSTRA_CATALOGUE_TXT}
-    COMMAND vostra-problems compile -o ${VOSTRA_CATALOGUE_TXT} ${problem_args}
+    COMMAND vostra-problems compile ${complete_args} -o ${VOSTRA_CATALOGUE_TXT} ${problem_args}
     ${keep_shipped}
     DEPENDS vostra-problems ${problem_deps}
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}

@@ -465,7 +465,7 @@ private:
         co.maxEntries = kMaxUsedEntries;
         co.maxDepth = kMaxDepth;
         const CompletionReport r = completeTree(st, outs_, success_, co);
-        for (const CompletionMessage& m : r.messages) warn(m.line, m.text);
+        for (const CompletionMessage& m : r.messages) warn(m.line > 0 ? m.line : t_.line, m.text);
         if (!r.completed) {
             if (judgeBySolver_) return fail(t_.line, "no line is marked correct and the solver could not judge the tree");
             return true;
