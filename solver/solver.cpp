@@ -1,5 +1,6 @@
 #include "solver/solver.h"
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 #include <string>
@@ -266,12 +267,56 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
         legal.push_back(kNoPoint);
         std::vector<Position> childHistory = history;
         childHistory.push_back(pos);
-        for (int q : legal) {
+        std::vector<Decided> results(legal.size());
+        std::vector<uint8_t> settled(legal.size(), 0);
+        // Where the owner moves and has a result, the moves that keep it are
+        // found first, each by one search in the mode of that result: no
+        // move does better than the position, so those are exact.  The
+        // others are then told apart as far as the budget goes.
+        const bool ownerMoves = pos.toPlay == rules_.owner;
+        if (ownerMoves && d.ownerWins) {
+            std::vector<size_t> order(legal.size());
+            for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+            std::vector<int> preferred;
+            search_.generate(pos, 0, preferred);
+            auto rankOf = [&](int q) {
+                for (size_t i = 0; i < preferred.size(); ++i)
+                    if (preferred[i] == q) return static_cast<int>(i);
+                return static_cast<int>(preferred.size());
+            };
+            std::stable_sort(order.begin(), order.end(),
+                             [&](size_t x, size_t y) { return rankOf(legal[x]) < rankOf(legal[y]); });
+            for (size_t i : order) {
+                if (search_.aborted()) break;
+                Position child;
+                Search::playInto(pos, legal[i], child);
+                search_.setLine(childHistory, child);
+                const bool doublePass = legal[i] == kNoPoint && pos.lastPass;
+                const Eval e = search_.leafEval(child, doublePass, d.mode);
+                if (e != Eval::Open) {
+                    if (e == Eval::Win) {
+                        results[i] = decide(doublePass);
+                        settled[i] = 1;
+                    }
+                    continue;
+                }
+                const Search::Result r = search_.solve(d.mode);
+                if (r.known && r.ownerWins) {
+                    results[i] = {d.outcome, d.mode, true, r.depth};
+                    settled[i] = 1;
+                }
+            }
+        }
+        for (size_t i = 0; i < legal.size(); ++i) {
+            if (settled[i] || search_.aborted()) continue;
             Position child;
-            Search::playInto(pos, q, child);
+            Search::playInto(pos, legal[i], child);
             search_.setLine(childHistory, child);
-            const Decided c = search_.aborted() ? Decided{} : decide(q == kNoPoint && pos.lastPass);
-            a.firstMoves.push_back({toPoint(q), c.outcome, c.outcome == Outcome::Unproven ? 0 : c.depth + 1});
+            results[i] = decide(legal[i] == kNoPoint && pos.lastPass);
+        }
+        for (size_t i = 0; i < legal.size(); ++i) {
+            const Decided& c = results[i];
+            a.firstMoves.push_back({toPoint(legal[i]), c.outcome, c.outcome == Outcome::Unproven ? 0 : c.depth + 1});
         }
     }
     if (withProof && a.result != Outcome::Unproven && !search_.aborted()) {
@@ -281,6 +326,8 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
         if (!over) buildProof(d.mode, d.ownerWins, a.result, a.proof, count);
     } else {
         a.proof.outcome = a.result;
+        // No proof was built: say so, so that nobody reads the root as settled.
+        a.proof.cut = withProof && a.result != Outcome::Unproven && !over;
     }
     a.nodes = search_.nodes();
     a.peakBytes = table_.peakBytes();
