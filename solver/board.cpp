@@ -340,7 +340,7 @@ bool Board::targetSafe() const
             colour = cell_[p];
         }
     uint8_t alive[kPoints];
-    if (!aliveChains(colour, alive)) return false;
+    if (!aliveChains(colour, alive, true)) return false;
     for (int p = lo_; p < hi_; ++p)
         if (target_[p] && alive[head_[p]]) return true;
     return false;
@@ -350,12 +350,12 @@ void Board::bensonAlive(uint8_t colour, std::vector<uint8_t>& out) const
 {
     out.assign(kPoints, 0);
     uint8_t alive[kPoints];
-    aliveChains(colour, alive);
+    aliveChains(colour, alive, false);
     for (int p = lo_; p < hi_; ++p)
         if (cell_[p] == colour && (alive[head_[p]] || safe_[head_[p]])) out[p] = 1;
 }
 
-bool Board::aliveChains(uint8_t colour, uint8_t* alive) const
+bool Board::aliveChains(uint8_t colour, uint8_t* alive, bool nearTargets) const
 {
     // Benson: a set of chains is unconditionally alive when each has two
     // vital regions (regions enclosed by the set, whose every empty point is
@@ -370,7 +370,7 @@ bool Board::aliveChains(uint8_t colour, uint8_t* alive) const
     int16_t borders[4 * kPoints], vital[4 * kPoints];
     int16_t borderStart[kPoints + 1], vitalStart[kPoints + 1];
     int regions = 0, nBorders = 0, nVital = 0;
-    bool any = false;
+    int vitalRegions = 0;
     for (int p = lo_; p < hi_; ++p) {
         if (!region_[p] || cell_[p] == colour || regionOf[p] >= 0) continue;
         int n = 0, nEmpty = 0;
@@ -417,12 +417,12 @@ bool Board::aliveChains(uint8_t colour, uint8_t* alive) const
             }
             if (isVital) vital[nVital++] = static_cast<int16_t>(h);
         }
-        any |= nVital > vitalStart[regions];
+        vitalRegions += nVital > vitalStart[regions];
         ++regions;
         // Region labels of open floods were reused; closed ones are numbered
         // from here on.
     }
-    if (!any) return false;
+    if (vitalRegions < 2) return false;  // no chain can have two
     borderStart[regions] = static_cast<int16_t>(nBorders);
     vitalStart[regions] = static_cast<int16_t>(nVital);
     uint8_t healthy[kPoints];

@@ -265,7 +265,7 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
             } else {
                 // The side to move there has about this many moves: the more
                 // it has, the harder that node is to settle against it.
-                const uint32_t moves = 1 + next.board.emptyInRegion() / kMobility;
+                const uint32_t moves = static_cast<uint32_t>(1 + moves_.size() / kMobility);
                 if (next.toPlay == rules_.owner) c.dn = leaf.dn = moves;
                 else c.pn = leaf.pn = moves;
             }
