@@ -39,10 +39,12 @@ bool Search::tick()
 
 void Search::setLine(const std::vector<Position>& history, const Position& position)
 {
-    line_ = history;
-    line_.push_back(position);
+    // The line keeps its room from query to query: positions are large.
+    const size_t room = history.size() + kMaxPly + 2;
+    if (line_.size() < room) line_.resize(room);
+    std::copy(history.begin(), history.end(), line_.begin());
+    line_[history.size()] = position;
     base_ = ply_ = static_cast<int>(history.size());
-    if (line_.size() < static_cast<size_t>(base_ + kMaxPly + 2)) line_.resize(base_ + kMaxPly + 2, position);
     keys_.assign(line_.size(), 0);
     if (kids_.size() < line_.size()) kids_.resize(line_.size());
     useMode(lineMode_);

@@ -16,7 +16,9 @@
 // - Rules: simple ko (an immediate recapture of a single stone that captured
 //   a single stone is banned), suicide is illegal, two passes in a row end the
 //   game.  A position that repeats along a line of play counts as a failure
-//   for the goal's owner, so a proof never leans on a cycle.
+//   for the goal's owner, so a proof never leans on a cycle; a refutation
+//   that leans on a repetition of a position above it is kept for that line
+//   only, never in the table.
 // - Ko: a result is `Unconditional` if it holds when the opponent may retake
 //   every ko at once (as if he had endless ko threats), `Ko` if it holds only
 //   when the goal's owner may retake every ko at once.
@@ -38,7 +40,14 @@
 //
 // The library has no threads and no platform code (it also runs in the
 // browser).  Invalid problems (sizes that do not match, a side that is not
-// +1/-1, points off the board) throw std::invalid_argument.
+// +1/-1, points off the board, targets that are not stones of the side the
+// goal is about, chains without liberties) throw std::invalid_argument.
+//
+// The search: depth-first proof-number search (df-pn with the 1+epsilon
+// threshold rule) over the solver's own board, with a transposition table
+// bounded by Budget::memoryBytes; Benson's test ends lines where a target is
+// unconditionally alive.  Tests: solver/tests/ (target solver_tests) and
+// fuzz/fuzz_solver.cpp.
 #pragma once
 
 #include <cstddef>
@@ -76,7 +85,9 @@ struct Problem {
 
 // Results are always for the goal's owner, whoever is to play.
 enum class Outcome { Unconditional, Ko, Seki, Fails, Unproven };
-// Why a result is Unproven.  Model: the goal cannot be expressed.
+// Why a result is Unproven.  Memory: a line grew longer than the search
+// keeps (400 moves).  Model: the goal cannot be expressed, or the moves
+// asked for are not legal there.
 enum class Limit { None, Nodes, Time, Memory, Model };
 
 struct Budget {
@@ -95,7 +106,7 @@ struct Budget {
 struct ProofNode {
     Point move = kPass;
     int colour = 0;               // who played `move`
-    Outcome outcome = Outcome::Unproven;
+    Outcome outcome = Outcome::Unproven;  // the result this proof shows (the root's)
     bool koRetake = false;        // `move` retakes a ko while banned: it needs a ko threat
     bool cut = false;             // the proof below was left out (size limit or memory)
     std::vector<ProofNode> children;
@@ -104,12 +115,19 @@ struct ProofNode {
 struct MoveResult {
     Point move;
     Outcome outcome;
-    int depth = 0;  // length of the longest line in this move's proof (how long it resists)
+    // Length of the longest line in the proof found for this move, the move
+    // included: how long the other side resists (the proof found, not a
+    // shortest one).
+    int depth = 0;
 };
 
+// The budget covers the whole call.  The result comes first; then the first
+// moves, those that keep the result first; a first move not settled within
+// the budget is Unproven while the result stands.  Then the proof; when
+// there was no budget left for it, proof.cut is set.
 struct Answer {
     Outcome result = Outcome::Unproven;
-    Limit limit = Limit::None;         // why Unproven, else None
+    Limit limit = Limit::None;         // why the result is Unproven, else None
     std::vector<MoveResult> firstMoves; // every legal move of the side to play (and the pass)
     ProofNode proof;
     uint64_t nodes = 0;
