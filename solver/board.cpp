@@ -146,6 +146,46 @@ void Board::recountLiberties(int head)
 
 void Board::closeRegion(uint8_t wall)
 {
+    // A chain of the wall's colour next to the targets with only a few
+    // liberties outside the region may be captured in the fight (a race, a
+    // seki): those liberties join the region rather than the frame, which
+    // would make that chain uncapturable.  Walls with many liberties outside
+    // stay framed.
+    constexpr int kFewLiberties = 3;
+    for (int round = 0; round < 2; ++round) {
+        finishSetup();
+        uint8_t nearTarget[kPoints] = {};
+        for (int p = 0; p < kPoints; ++p)
+            if (target_[p])
+                for (int q = p;;) {
+                    for (int d : kDelta)
+                        if (cell_[q + d] == wall) nearTarget[head_[q + d]] = 1;
+                    q = next_[q];
+                    if (q == p) break;
+                }
+        bool grown = false;
+        for (int h = 0; h < kPoints; ++h) {
+            if (!nearTarget[h] || head_[h] != h) continue;
+            int outside[4 * kFewLiberties + 4], n = 0;
+            bool inRegion = false;
+            for (int q = h;;) {
+                inRegion |= region_[q] != 0;
+                for (int d : kDelta) {
+                    const int r = q + d;
+                    if (cell_[r] != kEmpty || region_[r]) continue;
+                    bool known = false;
+                    for (int i = 0; i < n; ++i) known |= outside[i] == r;
+                    if (!known && n <= kFewLiberties) outside[n++] = r;
+                }
+                q = next_[q];
+                if (q == h) break;
+            }
+            if (!inRegion || n > kFewLiberties) continue;
+            for (int i = 0; i < n; ++i) region_[outside[i]] = 1;
+            grown |= n > 0;
+        }
+        if (!grown) break;
+    }
     for (;;) {
         for (int p = 0; p < kPoints; ++p) {
             if (cell_[p] != kEmpty || region_[p]) continue;
