@@ -5,6 +5,9 @@
 # The catalogue of the shipped collection is also kept, and committed, as
 # problems/catalogue.txt; it is rewritten when the SGF files change.
 set(VOSTRA_SHIPPED_CATALOGUE ${CMAKE_SOURCE_DIR}/problems/catalogue.txt)
+# The problems' texts (titles, goals, comments) beside it, numbered like its
+# records; compile writes FILE.texts beside FILE.txt.
+set(VOSTRA_SHIPPED_TEXTS ${CMAKE_SOURCE_DIR}/problems/catalogue.texts)
 
 if(VOSTRA_PROBLEMS STREQUAL "")
   # Relative to the source folder, so that the sources written into the
@@ -51,11 +54,13 @@ if(problems_shipped AND (NOT problem_deps OR NOT problems_can_run))
   # No SGF files to compile, or no way to run the tool on this build: the
   # committed catalogue is used as it is.
   set(VOSTRA_CATALOGUE_TXT ${VOSTRA_SHIPPED_CATALOGUE})
+  set(VOSTRA_TEXTS_FILE ${VOSTRA_SHIPPED_TEXTS})
 elseif(NOT problems_can_run)
   message(FATAL_ERROR "VOSTRA_PROBLEMS needs vostra-problems to run on the build machine, "
                       "which this cross-compiling build cannot do")
 else()
   set(VOSTRA_CATALOGUE_TXT ${CMAKE_BINARY_DIR}/problems/catalogue.txt)
+  set(VOSTRA_TEXTS_FILE ${CMAKE_BINARY_DIR}/problems/catalogue.texts)
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/problems)
   set(keep_shipped "")
   set(complete_args "")
@@ -66,10 +71,12 @@ else()
   endif()
   if(problems_shipped AND NOT VOSTRA_COMPLETE)
     set(keep_shipped COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VOSTRA_CATALOGUE_TXT}
-                             ${VOSTRA_SHIPPED_CATALOGUE})
+                             ${VOSTRA_SHIPPED_CATALOGUE}
+                     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VOSTRA_TEXTS_FILE}
+                             ${VOSTRA_SHIPPED_TEXTS})
   endif()
   add_custom_command(
-    OUTPUT ${VOSTRA_CATALOGUE_TXT}
+    OUTPUT ${VOSTRA_CATALOGUE_TXT} ${VOSTRA_TEXTS_FILE}
     COMMAND vostra-problems compile ${complete_args} -o ${VOSTRA_CATALOGUE_TXT} ${problem_args}
     ${keep_shipped}
     DEPENDS vostra-problems ${problem_deps}
@@ -78,8 +85,16 @@ else()
     VERBATIM)
 endif()
 
-# check and show of vostra-problems default to this catalogue.
-target_compile_definitions(vostra_compiler PRIVATE VOSTRA_CATALOGUE_FILE="${VOSTRA_CATALOGUE_TXT}")
+# check and show of vostra-problems default to this catalogue, named from the
+# tool's own folder so that the tool holds no path of the build machine; under
+# node (Emscripten) the tool has no folder of its own and gets the whole path.
+if(EMSCRIPTEN)
+  set(catalogue_for_tool ${VOSTRA_CATALOGUE_TXT})
+else()
+  get_target_property(tool_dir vostra-problems BINARY_DIR)
+  file(RELATIVE_PATH catalogue_for_tool ${tool_dir} ${VOSTRA_CATALOGUE_TXT})
+endif()
+target_compile_definitions(vostra_compiler PRIVATE VOSTRA_CATALOGUE_FILE="${catalogue_for_tool}")
 
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/catalogue_data.cpp
@@ -87,3 +102,11 @@ add_custom_command(
           -P ${CMAKE_SOURCE_DIR}/cmake/catalogue_to_cpp.cmake
   DEPENDS ${VOSTRA_CATALOGUE_TXT} ${CMAKE_SOURCE_DIR}/cmake/catalogue_to_cpp.cmake
   COMMENT "Generating the problem catalogue table")
+
+# The texts table as bytes in the program, read by the captions at start-up.
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/problem_texts_data.cpp
+  COMMAND ${CMAKE_COMMAND} -DIN=${VOSTRA_TEXTS_FILE} -DOUT=${CMAKE_BINARY_DIR}/problem_texts_data.cpp
+          -P ${CMAKE_SOURCE_DIR}/cmake/texts_to_cpp.cmake
+  DEPENDS ${VOSTRA_TEXTS_FILE} ${CMAKE_SOURCE_DIR}/cmake/texts_to_cpp.cmake
+  COMMENT "Generating the problem texts table")

@@ -83,6 +83,12 @@ HWND platformActiveWindow();
 // The client area's top-left corner of a window in screen coordinates.
 POINT clientOrigin(HWND hwnd);
 
+// Called with every message DispatchMessageW hands to a window, just before
+// the window procedure sees it: lets the program's host follow what the user
+// does without the program knowing about it.  nullptr removes it.
+using DispatchObserver = void (*)(const MSG& msg);
+void setDispatchObserver(DispatchObserver observer);
+
 // Writes one transcript line through the front-end (no-op without one).
 void transcriptLine(std::string_view line);
 // UTF-8 form of a wide string (length -1: NUL-terminated).

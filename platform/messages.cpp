@@ -192,8 +192,15 @@ BOOL TranslateMessage(const MSG* msg) {
     return TRUE;
 }
 
+namespace {
+DispatchObserver dispatchObserver = nullptr;
+}
+
+void setDispatchObserver(DispatchObserver observer) { dispatchObserver = observer; }
+
 LRESULT DispatchMessageW(const MSG* msg) {
     if (!msg || !validWindow(msg->hwnd)) return 0;
+    if (dispatchObserver) dispatchObserver(*msg);
     if (msg->message >= WM_USER + 2 && msg->message <= WM_USER + 6)
         transcriptLine("notify " + std::to_string(msg->message));
     return SendMessageW(msg->hwnd, msg->message, msg->wParam, msg->lParam);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Vostra needs on Debian 12.
 set -euo pipefail
-pkgs=(build-essential cmake clang libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
-      libsdl2-dev xvfb xauth gnugo unifont python3 time)
+pkgs=(build-essential cmake clang libgtest-dev libgmock-dev libbenchmark-dev libpng-dev zlib1g-dev
+      libsdl2-dev xvfb xauth gnugo unifont python3 time
+      desktop-file-utils appstream man-db dpkg-dev)
 if [ "${VOSTRA_WEB:-0}" = 1 ]; then pkgs+=(emscripten node-acorn chromium); fi
 missing=()
 for p in "${pkgs[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, builds Vostra and runs the whole test suite: the normal
-# build, the browser build in headless Chromium against the headless runner,
-# short fuzzing runs, and last the same suite under AddressSanitizer and
+# build, its Debian package installed and removed again, the browser build in
+# headless Chromium against the headless runner and as a web app, short
+# fuzzing runs, and last the same suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,12 +14,16 @@ echo "== build and test =="
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
+bash scripts/test-package.sh build
 
 echo "== browser build and test =="
 VOSTRA_JOBS="$jobs" bash scripts/build-web.sh
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 node tests/web/browser_test.mjs --site web-out --runner build/platform/headless/vostra \
   --tool build/tools/vostra-problems
+node tests/web/webapp_test.mjs --site web-out --tool build/tools/vostra-problems
+node tests/web/collections_test.mjs --site web-out --runner build/platform/headless/vostra
+node tests/web/captions_test.mjs --site web-out --runner build/platform/headless/vostra --tool build/tools/vostra-problems
 
 echo "== fuzzing: records, tree and rules (60 s) =="
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOSTRA_FUZZ=ON \

@@ -15,6 +15,7 @@ namespace {
 
 const WCHAR kRegistryKey[] = L"Software\\pellam\\Vostra";
 const WCHAR kRegistryValue[] = L"CurrentProblemNo";
+const WCHAR* problemKey = kRegistryKey;
 
 constexpr int kNumberTextBytes = 64;
 constexpr int kMaxEntry = 31;  // characters read from the edit box, terminator included
@@ -86,18 +87,18 @@ BOOL CALLBACK selectDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPar
 
 int32 parseProblemNumber(const char* text)
 {
+    // Read like atoi: leading white space, a sign, then as many digits as
+    // follow; whatever comes after them is ignored ("2x" is 2).  A number
+    // beyond 32 bits, which atoi leaves undefined, gives 0.
     const char* p = text;
-    while (*p == ' ' || *p == '\t') ++p;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
-    if (*p < '0' || *p > '9') return 0;
     long long value = 0;
     for (; *p >= '0' && *p <= '9'; ++p) {
         value = value * 10 + (*p - '0');
         if (value > INT_MAX) return 0;
     }
-    while (*p == ' ' || *p == '\t') ++p;
-    if (*p) return 0;
     return int32(negative ? -value : value);
 }
 
@@ -123,7 +124,7 @@ int32 readStoredProblem()
 {
     HKEY key = nullptr;
     int32 number = 0;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRegistryKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, problemKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
         DWORD value = 0, size = sizeof value, type = REG_NONE;
         if (RegQueryValueExW(key, kRegistryValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
                 ERROR_SUCCESS &&
@@ -140,10 +141,12 @@ void storeProblem(int32 number)
     HKEY key = nullptr;
     DWORD disposition = 0;
     WCHAR noClass[] = L"";
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kRegistryKey, 0, noClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, problemKey, 0, noClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         &key, &disposition) != ERROR_SUCCESS)
         return;
     const DWORD value = DWORD(number);
     RegSetValueExW(key, kRegistryValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
     RegCloseKey(key);
 }
+
+void setProblemRegistryKey(const WCHAR* key) { problemKey = key ? key : kRegistryKey; }

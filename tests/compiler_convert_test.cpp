@@ -171,12 +171,21 @@ TEST(CompilerConvert, LimitsAndPruning)
 
     // A line longer than 77 moves: refused when it succeeds, cut when it fails.
     std::string longLine = "(;AB[ss](;B[aa]C[Correct])(;B[ba]";
-    for (int i = 0; i < 40; ++i) longLine += ";W[ca];B[da]";
+    for (int i = 0; i < 40; ++i) {
+        const std::string col(1, static_cast<char>('a' + i % 19));
+        longLine += ";W[" + col + static_cast<char>('c' + 2 * (i / 19)) + "];B[" + col +
+                    static_cast<char>('d' + 2 * (i / 19)) + "]";
+    }
     EXPECT_FALSE(compile(longLine + "))").ok);
     r = compile(longLine + "))", prune);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.out.problem.nodes.back().depth, kMaxDepth);
     EXPECT_NE(compile(longLine + "C[Correct]))", prune).error.find("successful line"), std::string::npos);
+
+    // A move the trainer would refuse is reported at its own line.
+    r = compile("(;AB[aa][cc]\n(;B[bb]C[Correct])\n(;B[cc]))");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error.find("B[cc] at line 3 is on an occupied point"), std::string::npos) << r.error;
 
     // A White answer to a correct move that no line refutes.
     r = compile("(;AB[cc];B[aa](;W[ba];B[ab]C[Correct])(;W[ab]))");

@@ -62,7 +62,7 @@ TEST(CompilerSgf, ReadsTheGrammar)
     // A compressed list is a rectangle of points.
     CompiledProblem out;
     CompileMessage error;
-    trees = read("(;AB[aa:cc][ee]AW[ad:bd];B[ba]C[Correct])");
+    trees = read("(;AB[aa:cc][ee]AW[ad:bd];B[dc]C[Correct])");
     ASSERT_TRUE(compileTree(trees[0], CompileOptions(), out, error)) << error.text;
     EXPECT_EQ(out.problem.black.size(), 10u);
     EXPECT_EQ(out.problem.white.size(), 2u);

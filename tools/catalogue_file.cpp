@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 bool readWholeFile(const std::string& path, std::string& text)
 {
@@ -45,11 +46,35 @@ bool readCatalogueFile(const std::string& path, std::vector<CatalogueEntry>& ent
     return true;
 }
 
+namespace {
+
+// A relative path is taken from the folder of the running program.
+std::string fromToolFolder(const char* path)
+{
+    namespace fs = std::filesystem;
+    if (fs::path(path).is_absolute()) return path;
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (error) return path;
+    return (self.parent_path() / path).lexically_normal().string();
+}
+
+}  // namespace
+
 const char* builtCatalogueFile()
 {
-#ifdef VOSTRA_CATALOGUE_FILE
-    return VOSTRA_CATALOGUE_FILE;
-#else
-    return "";
+    static const std::string path = [] {
+#ifdef VOSTRA_INSTALLED_CATALOGUE
+        // An installed tool reads the copy installed with it.
+        const std::string installed = fromToolFolder(VOSTRA_INSTALLED_CATALOGUE);
+        std::error_code error;
+        if (std::filesystem::is_regular_file(installed, error)) return installed;
 #endif
+#ifdef VOSTRA_CATALOGUE_FILE
+        return fromToolFolder(VOSTRA_CATALOGUE_FILE);
+#else
+        return std::string();
+#endif
+    }();
+    return path.c_str();
 }

@@ -16,6 +16,7 @@ bool readCatalogueFile(const std::string& path, std::vector<CatalogueEntry>& ent
 // Reads a whole file into text; false when it cannot be read.
 bool readWholeFile(const std::string& path, std::string& text);
 
-// The catalogue the program is built with, or "" when the tool was built
+// The catalogue the program is built with: the copy installed beside the
+// tool when there is one, else the build's; "" when the tool was built
 // without one.
 const char* builtCatalogueFile();

@@ -7,6 +7,7 @@
 
 #include "tools/catalogue_file.h"
 #include "tools/work_pool.h"
+#include "tools/problem_texts.h"
 
 namespace fs = std::filesystem;
 
@@ -78,10 +79,12 @@ void compileSgfText(std::string_view text, const std::string& path, const Compil
             if (report) std::fprintf(report, "%s:%d: skipped%s: %s\n", path.c_str(), error.line, tree.c_str(), error.text.c_str());
             continue;
         }
+        ProblemTexts texts = problemTexts(trees[i], problem, problem.warnings);
         for (const CompileMessage& w : problem.warnings)
             if (report) std::fprintf(report, "%s:%d: warning%s: %s\n", path.c_str(), w.line, tree.c_str(), w.text.c_str());
         std::string source = lineSafe(several ? path + ":" + std::to_string(i + 1) : path);
         result.lines.push_back(problem.record + " " + source);
+        result.texts.push_back(std::move(texts));
         ++compiled;
     }
     if (!parsed) {
@@ -108,6 +111,7 @@ struct TreeJob {
     SgfTree tree;
     bool ok = false;
     CompiledProblem problem;
+    ProblemTexts texts;
     CompileMessage error;
 };
 
@@ -169,6 +173,7 @@ CollectionResult compileCollection(const std::vector<std::string>& paths, const 
         [&](size_t i) {
             TreeJob& j = jobs[i];
             j.ok = compileTree(j.tree, options, j.problem, j.error);
+            if (j.ok) j.texts = problemTexts(j.tree, j.problem, j.problem.warnings);
             j.tree = SgfTree();
             return options.complete && (!j.ok || !j.problem.completed);
         },
@@ -196,6 +201,7 @@ CollectionResult compileCollection(const std::vector<std::string>& paths, const 
                     std::fprintf(report, "%s:%d: warning%s: %s\n", f.path.c_str(), w.line, tree.c_str(), w.text.c_str());
             const std::string source = lineSafe(several ? f.path + ":" + std::to_string(j.index + 1) : f.path);
             result.lines.push_back(j.problem.record + " " + source);
+            result.texts.push_back(std::move(j.texts));
             if (!j.problem.sgf.empty()) result.sgfs.push_back({f.path, j.index, several, std::move(j.problem.sgf)});
             if (options.complete && !j.problem.completed) ++result.notCompleted;
             result.addedMoves += j.problem.addedCorrect + 2 * j.problem.addedWrong + j.problem.addedDefences;

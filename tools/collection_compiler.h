@@ -8,10 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "captions/text_table.h"
 #include "tools/problem_compiler.h"
 
 struct CollectionResult {
     std::vector<std::string> lines;  // "RECORD SOURCE"
+    std::vector<ProblemTexts> texts; // the words of each line's problem
     int32_t files = 0;
     int32_t problems = 0;
     int32_t skipped = 0;     // game trees that gave no problem

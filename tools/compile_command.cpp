@@ -1,5 +1,7 @@
-// vostra-problems compile [-o FILE] [--main-line-correct] [--prune] [--complete [--goal GOAL]
-//     [--budget MS] [--sgf-out DIR]] [-q] PATH...
+// vostra-problems compile [-o FILE] [--texts FILE] [--main-line-correct] [--prune]
+//     [--complete [--goal GOAL] [--budget MS] [--sgf-out DIR]] [-q] PATH...
+// With -o FILE the problems' texts table goes beside it (textTablePathFor),
+// or where --texts says.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -7,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "captions/text_table.h"
 #include "tools/catalogue_file.h"
 #include "tools/collection_compiler.h"
 #include "tools/commands.h"
@@ -15,8 +18,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: vostra-problems compile [-o FILE] [--main-line-correct] [--prune] [--complete [--goal GOAL] [--budget MS]\n"
-    "                               [--sgf-out DIR]] [-q] PATH...\n";
+    "usage: vostra-problems compile [-o FILE] [--texts FILE] [--main-line-correct] [--prune]\n"
+    "                               [--complete [--goal GOAL] [--budget MS] [--sgf-out DIR]] [-q] PATH...\n";
 
 // Writes the completed trees as SGF files into dir, named after their
 // source files.
@@ -64,7 +67,7 @@ bool writeIfChanged(const std::string& path, const std::string& text)
 int runCompile(int argc, char** argv)
 {
     CompileOptions options;
-    std::string output, sgfOut;
+    std::string output, textsOutput, sgfOut;
     bool goalGiven = false;
     bool quiet = false, optionsEnd = false;
     std::vector<std::string> paths;
@@ -80,6 +83,12 @@ int runCompile(int argc, char** argv)
                 return 2;
             }
             output = argv[i];
+        } else if (!std::strcmp(a, "--texts")) {
+            if (++i >= argc) {
+                std::fputs(kUsage, stderr);
+                return 2;
+            }
+            textsOutput = argv[i];
         } else if (!std::strcmp(a, "--main-line-correct")) {
             options.mainLineCorrect = true;
         } else if (!std::strcmp(a, "--prune")) {
@@ -138,6 +147,15 @@ int runCompile(int argc, char** argv)
     }
     std::string text;
     for (const std::string& line : result.lines) text += line + "\n";
+    if (textsOutput.empty() && !output.empty()) textsOutput = textTablePathFor(output);
+    if (!textsOutput.empty()) {
+        TextTable table;
+        for (size_t i = 0; i < result.texts.size(); ++i) table.set(int32_t(i + 1), result.texts[i]);
+        if (!writeIfChanged(textsOutput, table.write())) {
+            std::fprintf(stderr, "vostra-problems compile: cannot write %s\n", textsOutput.c_str());
+            return 1;
+        }
+    }
     if (output.empty()) {
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tools/record_check.h"
 #include "tools/record_encoder.h"
 #include "tools/problem_statement.h"
 #include "tools/tree_completer.h"
@@ -126,6 +127,7 @@ struct MoveNode {
     int32_t line = 0;
     std::string_view text;  // the move as written, for messages
     char ident = 'B';
+    std::vector<int32_t> sgfNodes;  // the node of the move and the moveless ones after it
 };
 
 // ---- the tree as the record holds it -------------------------------------------
@@ -157,6 +159,7 @@ private:
     int32_t playerToMove_ = 0;    // from PL, 0 when absent
     int32_t plLine_ = 0;
     std::vector<int32_t> firstLevel_;
+    std::vector<int32_t> setupNodes_;  // the root and the moveless nodes of the setup
     std::vector<MoveNode> moves_;
     bool anyMarker_ = false;
     int32_t solver_ = 1;
@@ -251,6 +254,7 @@ private:
         for (;;) {
             if (!applySetup(node)) return false;
             const SgfNode& n = t_.nodes[node];
+            if (!hasMove(node)) setupNodes_.push_back(node);
             if (hasMove(node)) {
                 firstLevel_.push_back(node);
                 return true;
@@ -305,6 +309,7 @@ private:
                 m.markers = markers;
                 std::string_view v = trim(t_.value(p, 0));
                 m.text = v;
+                m.sgfNodes.push_back(node);
                 if (v.empty() || (v == "tt" && board_.width <= 19 && board_.height <= 19)) {
                     m.pass = true;
                 } else if (!parsePoint(v, board_, m.col, m.row)) {
@@ -316,6 +321,7 @@ private:
                 parent = static_cast<int32_t>(moves_.size()) - 1;
             } else if (parent >= 0) {
                 moves_[parent].markers |= markers;
+                moves_[parent].sgfNodes.push_back(node);
             }
             // Children go on the stack last first, so that they are read in order.
             const SgfNode& n = t_.nodes[node];
@@ -781,10 +787,13 @@ private:
 
         // A node whose subtree lost everything is now a leaf of a failed line.
         Problem& out = out_.problem;
+        out_.entryNodes.assign(1, setupNodes_);
+        out_.coloursSwapped = solver_ < 0;
         for (size_t k = 0; k < order_.size(); ++k) {
             const int32_t n = order_[k];
             if (removed[n]) continue;
             const OutNode& o = outs_[n];
+            out_.entryNodes.push_back(o.move >= 0 ? moves_[o.move].sgfNodes : std::vector<int32_t>());
             bool leaf = true;
             for (int32_t c : o.children)
                 if (!removed[c]) leaf = false;
@@ -828,6 +837,24 @@ private:
             warn(plLine_, "the main line begins with the colour PL says is not to play; a pass is put first");
         std::string reason;
         if (!encodeRecord(out_.problem, out_.record, reason)) return fail(t_.line, reason);
+        return everyMovePlays();
+    }
+
+    // The trainer must be able to play every move of every line: a move on
+    // an occupied point, a suicide or a ko retake in the file is refused here,
+    // at its own line, rather than written into a record the trainer cannot
+    // follow.
+    bool everyMovePlays()
+    {
+        RecordCheck check;
+        if (checkRecord(out_.record, check) || check.refusedNode < 0) return true;
+        int32_t index = 0;
+        for (int32_t n : order_) {
+            if (removed_[n]) continue;
+            if (index++ != check.refusedNode) continue;
+            const OutNode& o = outs_[n];
+            return fail(o.line, describeMove(o) + check.refusal + ": the trainer could not play this line");
+        }
         return true;
     }
 };

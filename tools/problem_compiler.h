@@ -51,6 +51,12 @@ struct CompiledProblem {
     std::vector<int32_t> nodeLines;
     int32_t addedCorrect = 0, addedWrong = 0, addedDefences = 0, leftOut = 0;
     std::string sgf;  // with writeSgf: the completed tree
+    // The SGF nodes whose words belong to each tree entry of the record:
+    // entryNodes[0] the nodes of the starting position, entryNodes[k] the
+    // move of the record's k-th node and the moveless nodes after it.
+    std::vector<std::vector<int32_t>> entryNodes;
+    // White solves in the file: the record has the colours swapped.
+    bool coloursSwapped = false;
 };
 
 // Compiles one game tree.  On failure the result is false and error tells why

@@ -21,9 +21,17 @@ std::string pointName(int32_t point)
     return s;
 }
 
+void refuse(RecordCheck& result, const std::string& where, int32_t node, const char* why)
+{
+    result.faults.push_back(where + why);
+    if (result.refusedNode >= 0) return;
+    result.refusedNode = node;
+    result.refusal = why;
+}
+
 // Replays the line whose nodes are path[0..length) from the setup position.
 void replayLine(GameContext& g, const Problem& p, const std::vector<int32_t>& path, size_t length,
-                int32_t lineNumber, std::vector<std::string>& faults)
+                int32_t lineNumber, RecordCheck& result)
 {
     resetBoard(g, false);
     for (size_t k = 0; k < length; ++k) {
@@ -34,12 +42,12 @@ void replayLine(GameContext& g, const Problem& p, const std::vector<int32_t>& pa
         if (isPass(col, row)) {
             findPassSubstitute(g, col, row);
         } else if (!isOnBoard(g, col, row)) {
-            faults.push_back(where + " lies outside the shown area");
+            refuse(result, where, path[k], " lies outside the shown area");
             return;
         }
         const bool occupied = stoneColour(g.stoneGrid[col][row]) != 0;
         if (!playMove(g, col, row, false)) {
-            faults.push_back(where + (occupied ? " is on an occupied point" : " is refused as suicide or ko"));
+            refuse(result, where, path[k], occupied ? " is on an occupied point" : " is refused as suicide or ko");
             return;
         }
     }
@@ -50,7 +58,7 @@ void replayLine(GameContext& g, const Problem& p, const std::vector<int32_t>& pa
 bool checkRecord(std::string_view record, RecordCheck& result)
 {
     result = RecordCheck();
-    static GameContext g;
+    thread_local GameContext g;  // compiles may run on several threads
     std::string reason;
     if (!decodeRecordText(record, g, result.problem, reason)) {
         result.faults.push_back(reason);
@@ -120,7 +128,7 @@ bool checkRecord(std::string_view record, RecordCheck& result)
         if (!depthsSound) continue;
         path.resize(static_cast<size_t>(p.nodes[i].depth));
         path.back() = static_cast<int32_t>(i);
-        if (leaf) replayLine(g, p, path, path.size(), ++lineNumber, faults);
+        if (leaf) replayLine(g, p, path, path.size(), ++lineNumber, result);
     }
     if (result.successLines == 0) faults.push_back("no line ends solved");
     return faults.empty();

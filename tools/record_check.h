@@ -13,6 +13,8 @@ struct RecordCheck {
     Problem problem;                  // as decoded
     int32_t successLines = 0;
     std::vector<std::string> faults;  // empty when the record is sound
+    int32_t refusedNode = -1;         // index in problem.nodes of the first move the rules refuse
+    std::string refusal;              // why, as " is on an occupied point"
 };
 
 // True when the record has no fault.

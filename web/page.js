@@ -30,6 +30,9 @@ var vostraPage = (function () {
     // True while the program waits for input and none has been given since.
     idle: false,
 
+    // Wakes the program after something was posted to it from outside.
+    wake() { fed(); },
+
     // ---- called by the program ----
 
     present(pixels, width, height) {
@@ -100,6 +103,12 @@ var vostraPage = (function () {
 
     transcript(line) {
       console.log(line);
+      if (window.vostraCaptions) vostraCaptions.transcript(line);
+    },
+
+    // The device screen's size, [width, height] (fit.js chooses it).
+    screenSize() {
+      return window.vostraFit ? vostraFit.chooseScreen() : [canvas.width, canvas.height];
     },
 
     numberInput(show, left, top, right, bottom) {
@@ -127,6 +136,7 @@ var vostraPage = (function () {
       const zh = page.chineseSystem();
       notice.textContent = zh ? 'Vostra 已退出。点击重新开始。' : 'Vostra has ended. Tap here to start it again.';
       notice.hidden = false;
+      notice.focus({ preventScroll: true });
     },
 
     loadSettings() {
@@ -226,8 +236,10 @@ var vostraPage = (function () {
   }
 
   canvas.addEventListener('pointerdown', (e) => {
-    // Keep the focus where it is (the number input, when it has it).
+    // Keep the focus where it is when the number input has it; otherwise the
+    // keys go to the board from now on, not to a control used before.
     e.preventDefault();
+    if (document.activeElement !== numberInput) canvas.focus({ preventScroll: true });
     onPointerDown(e);
   });
   canvas.addEventListener('pointerup', onPointerUp);
@@ -258,8 +270,13 @@ var vostraPage = (function () {
 
   document.addEventListener('keydown', (e) => {
     if (!ready || ended || e.ctrlKey || e.metaKey || e.isComposing) return;
+    // The page's own controls keep their keys.
+    if (e.target !== numberInput && e.target.closest &&
+        e.target.closest('button, a[href], input, select, textarea, [role="button"]')) return;
     audioContext();
     const vk = virtualKey(e);
+    // Tab moves through the page's controls, except in the program's dialog.
+    if (vk === 0x09 && !numberRect) return;
     if (e.target === numberInput) {
       // Typed characters and deletions arrive through the input event.
       if (vk !== 0x0d && vk !== 0x1b && vk !== 0x09) return;
@@ -298,9 +315,17 @@ var vostraPage = (function () {
   // window, the screen centred on device pixel boundaries; a window too small
   // for even one gets the screen shrunk to fit.
   function fit() {
+    if (window.vostraFit) {
+      vostraFit.place(canvas, document.getElementById('caption'));
+      placeNumberInput();
+      return;
+    }
     const ratio = window.devicePixelRatio || 1;
     const vw = document.documentElement.clientWidth || window.innerWidth;
-    const vh = window.innerHeight;
+    // Room above the screen for the line naming the collection in use.
+    const bar = document.getElementById('collection-bar');
+    const reserved = bar ? bar.offsetHeight : 0;
+    const vh = window.innerHeight - reserved;
     const k = Math.floor(Math.min(vw * ratio / canvas.width, vh * ratio / canvas.height));
     const scale = k >= 1 ? k / ratio : Math.min(vw / canvas.width, vh / canvas.height);
     const width = canvas.width * scale;
@@ -308,7 +333,7 @@ var vostraPage = (function () {
     canvas.style.width = width + 'px';
     canvas.style.height = height + 'px';
     canvas.style.left = Math.max(0, Math.floor((vw - width) / 2 * ratio) / ratio) + 'px';
-    canvas.style.top = Math.max(0, Math.floor((vh - height) / 2 * ratio) / ratio) + 'px';
+    canvas.style.top = reserved + Math.max(0, Math.floor((vh - height) / 2 * ratio) / ratio) + 'px';
     placeNumberInput();
   }
 
@@ -339,6 +364,9 @@ var vostraPage = (function () {
   });
 
   notice.addEventListener('click', () => window.location.reload());
+  notice.addEventListener('keydown', (e) => {
+    if (e.key === 'Enter' || e.key === ' ') window.location.reload();
+  });
 
   Module = {
     print: (text) => console.info(text),
@@ -353,3 +381,13 @@ var vostraPage = (function () {
 
   return page;
 })();
+
+// The web app: the service worker keeps the page for use offline and brings
+// new versions (see sw.js); a page back at the front looks for one.
+if ('serviceWorker' in navigator && window.isSecureContext) {
+  navigator.serviceWorker.register('sw.js').then((registration) => {
+    document.addEventListener('visibilitychange', () => {
+      if (document.visibilityState === 'visible') registration.update().catch(() => {});
+    });
+  }).catch(() => {});
+}

@@ -14,7 +14,8 @@ trap 'rm -f "$moves"' EXIT
 ours=$(VOSTRA_BENCH_MOVES="$moves" "$bench" --benchmark_filter=BM_PlayMove --benchmark_min_time=2 \
          --benchmark_format=csv 2>/dev/null | grep '^"BM_PlayMove"' | cut -d, -f7)
 theirs=$(node "$here/compare.js" "$moves" 3)
-echo "playMove: ${ours%.*} moves/s"
+# Google Benchmark writes the rate as 1.23e+06: print it whole.
+awk -v a="$ours" 'BEGIN { printf "playMove: %.0f moves/s\n", a }'
 echo "$theirs"
 rate=$(echo "$theirs" | sed -E 's/.*: ([0-9]+) moves\/s.*/\1/')
 awk -v a="$ours" -v b="$rate" 'BEGIN { printf "ratio: %.1fx\n", a / b }'

@@ -1,5 +1,7 @@
 // The desktop window: the device screen (title bar, the program's window,
-// menu bar) shown scaled in an SDL window.  The mouse is the pen, keys are
+// menu bar) shown scaled in an SDL window, with the caption panel below it;
+// the window may be resized and both keep the largest whole-number scale that
+// fits (window_fit.h).  The mouse is the pen, keys are
 // the device's keys, closing the window closes the program, and the sounds
 // play through SDL audio.
 
@@ -8,15 +10,21 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
+#include "captions/captions.h"
 #include "game/context.h"
+#include "platform/desktop/panel.h"
+#include "platform/desktop/window_fit.h"
 #include "platform/frontend.h"
 #include "platform/headless/launch.h"
 #include "platform/instances.h"
 #include "platform/resource_table.h"
 #include "platform/wave.h"
 #include "shell/entry.h"
+#include "host/native_host.h"
+#include "host/trainer_host.h"
 
 namespace {
 
@@ -66,11 +74,16 @@ public:
         if (texture_) return true;
         if (failed_ || !platformMainWindow()) return false;
         window_ = SDL_CreateWindow("Vostra", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, screenWidth() * scale_,
-                                   screenHeight() * scale_, SDL_WINDOW_SHOWN);
+                                   (screenHeight() + kPanelHeight) * scale_, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+        if (window_) SDL_SetWindowMinimumSize(window_, screenWidth() / 2, (screenHeight() + kPanelHeight) / 2);
         renderer_ = window_ ? SDL_CreateRenderer(window_, -1, 0) : nullptr;
         texture_ = renderer_ ? SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                                  screenWidth(), screenHeight())
                              : nullptr;
+        panelTexture_ = texture_ ? SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                                     screenWidth(), kPanelHeight)
+                                 : nullptr;
+        if (panelTexture_) updatePanel();
         if (!texture_) {
             std::fprintf(stderr, "vostra: cannot open a window (%s)\n", SDL_GetError());
             failed_ = true;
@@ -81,6 +94,7 @@ public:
 
     void waitForInput() override
     {
+        if (followCaptions()) updatePanel();
         present();
         // Until something is fed; the program then takes its next message.
         bool fed = false;
@@ -89,6 +103,7 @@ public:
             if (!SDL_WaitEvent(&e)) return;
             fed = handle(e);
             while (SDL_PollEvent(&e)) fed = handle(e) || fed;
+            fed = openDropped() || fed;
         }
     }
 
@@ -97,9 +112,25 @@ public:
         if (!openWindow()) return;
         if (!iconSet_) setIcon();
         SDL_UpdateTexture(texture_, nullptr, screenPixels(), screenWidth() * 4);
+        int w = 1, h = 1;
+        SDL_GetRendererOutputSize(renderer_, &w, &h);
+        const WindowFit f = fitWindow(w, h, screenWidth(), screenHeight(), kPanelHeight);
+        SDL_SetRenderDrawColor(renderer_, 0x20, 0x24, 0x28, 0xFF);
         SDL_RenderClear(renderer_);
-        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        const SDL_FRect screen{float(f.left), float(f.top), float(screenWidth() * f.scale),
+                               float(screenHeight() * f.scale)};
+        SDL_RenderCopyF(renderer_, texture_, nullptr, &screen);
+        if (panelTexture_) {
+            const SDL_FRect panel{screen.x, screen.y + screen.h, screen.w, float(kPanelHeight * f.scale)};
+            SDL_RenderCopyF(renderer_, panelTexture_, nullptr, &panel);
+        }
         SDL_RenderPresent(renderer_);
+        // The title names the collection in use and how far the user got.
+        const std::string title = hostStatusLine();
+        if (title != title_) {
+            title_ = title;
+            SDL_SetWindowTitle(window_, title.empty() ? "Vostra" : ("Vostra \u2014 " + title).c_str());
+        }
     }
 
     void sleep(DWORD milliseconds) override
@@ -202,18 +233,37 @@ private:
         SDL_FreeSurface(s);
     }
 
-    // Window coordinates to screen pixels.
-    POINT toScreen(int x, int y)
+    void updatePanel()
+    {
+        if (!panelTexture_) return;
+        drawPanel(panelPixels_, screenWidth(), currentCaption());
+        SDL_UpdateTexture(panelTexture_, nullptr, panelPixels_.data(), screenWidth() * 4);
+    }
+
+    // Window coordinates to screen pixels; false outside the device screen.
+    bool toScreen(int x, int y, POINT& p)
     {
         int w = 1, h = 1;
         if (window_) SDL_GetWindowSize(window_, &w, &h);
-        return POINT{LONG(int64_t(x) * screenWidth() / std::max(w, 1)), LONG(int64_t(y) * screenHeight() / std::max(h, 1))};
+        int sx = 0, sy = 0;
+        const bool inside = windowToScreen(fitWindow(w, h, screenWidth(), screenHeight(), kPanelHeight), x, y, sx, sy);
+        p = POINT{LONG(sx), LONG(sy)};
+        return inside;
     }
 
     void closeProgram()
     {
         if (HWND main = platformMainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);
         else PostQuitMessage(0);
+    }
+
+    // Files and folders dropped on the window open as a collection.
+    bool openDropped()
+    {
+        if (dropped_.empty()) return false;
+        std::vector<std::string> paths;
+        paths.swap(dropped_);
+        return openPathsWhileRunning(paths, stderr);
     }
 
     // Turns one event into input; true when the program got something to do.
@@ -232,23 +282,40 @@ private:
             return false;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
-            const POINT p = toScreen(e.button.x, e.button.y);
+            POINT p;
+            const bool inside = toScreen(e.button.x, e.button.y, p);
             if (e.button.button == SDL_BUTTON_LEFT) {
-                if (e.type == SDL_MOUSEBUTTONDOWN) feedPenDown(p.x, p.y);
-                else feedPenUp(p.x, p.y);
+                // The pen goes down only on the screen; it is lifted wherever
+                // the button is released, at the nearest screen pixel.
+                if (e.type == SDL_MOUSEBUTTONDOWN) {
+                    if (!inside) return false;
+                    penDown_ = true;
+                    feedPenDown(p.x, p.y);
+                } else {
+                    if (!penDown_) return false;
+                    penDown_ = false;
+                    feedPenUp(p.x, p.y);
+                }
                 return true;
             }
-            if (e.button.button == SDL_BUTTON_RIGHT && e.type == SDL_MOUSEBUTTONUP) {
+            if (e.button.button == SDL_BUTTON_RIGHT && e.type == SDL_MOUSEBUTTONUP && inside) {
                 feedRightButtonUp(p.x, p.y);
                 return true;
             }
             return false;
         }
         case SDL_MOUSEMOTION: {
-            const POINT p = toScreen(e.motion.x, e.motion.y);
+            POINT p;
+            if (!toScreen(e.motion.x, e.motion.y, p) && !penDown_) return false;
             feedPenMove(p.x, p.y);
             return true;
         }
+        case SDL_DROPFILE:
+            if (e.drop.file) {
+                dropped_.push_back(e.drop.file);
+                SDL_free(e.drop.file);
+            }
+            return false;
         case SDL_KEYDOWN: {
             const UINT vk = virtualKey(e.key.keysym.sym);
             if (!vk) return false;
@@ -272,11 +339,16 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
+    SDL_Texture* panelTexture_ = nullptr;
+    std::vector<uint32_t> panelPixels_;
+    bool penDown_ = false;
     bool failed_ = false;
     SDL_AudioDeviceID audio_ = 0;
     SDL_AudioSpec spec_{};
     SDL_Cursor* cursors_[SDL_NUM_SYSTEM_CURSORS] = {};
     bool iconSet_ = false;
+    std::vector<std::string> dropped_;
+    std::string title_;
 };
 
 }  // namespace
@@ -312,7 +384,9 @@ int runDesktop(const LaunchOptions& options)
     auto* desktop = new Desktop(options.scale);
     setLanguageOption(options.language);
     platformStart(options.width, options.height, desktop);
+    if (!startCollections(options)) return 2;
     createTheGame();
+    startHost();
     const int result = WinMain(nullptr, nullptr, const_cast<LPWSTR>(L""), SW_SHOW);
     setForegroundRequestWaker(nullptr);
     return desktop->failed() ? 1 : result;

@@ -13,12 +13,16 @@
 #include "platform/headless/script_runner.h"
 #include "problems/catalogue.h"
 #include "shell/entry.h"
+#include "host/native_host.h"
+#include "host/trainer_host.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vostra [--scale N] [--screen WxH] [--lang en|zh]\n"
+    "usage: vostra [--scale N] [--screen WxH] [--lang en|zh] [PATH... | --collection NAME | --builtin]\n"
     "       vostra --headless --script FILE|- [--screen WxH] [--lang en|zh] [--realtime]\n"
+    "              [--problems PATH... | --collection NAME | --builtin]\n"
+    "       vostra --collections | --progress [--collection NAME] | --remove-collection NAME\n"
     "       vostra --print-catalogue | --help | --version\n"
     "\n"
     "  --scale N          show each screen pixel N times over in the window (1 to 8, default 2)\n"
@@ -28,8 +32,16 @@ constexpr const char* kUsage =
     "  --script FILE|-    the script of the headless runner (- reads standard input)\n"
     "  --realtime         really wait in pauses (headless)\n"
     "  --print-catalogue  list the problem records built into the program\n"
+    "  PATH..., --problems PATH...\n"
+    "                     open SGF files, folders of them or zips of them as a collection\n"
+    "  --collection NAME  open a kept collection (builtin: the built-in problems)\n"
+    "  --builtin          open the built-in problems\n"
+    "  --collections      list the kept collections\n"
+    "  --progress         the outcome of every problem of the kept collections (or of NAME's)\n"
+    "  --remove-collection NAME  forget a kept collection and its outcomes\n"
     "The current problem is kept in $VOSTRA_CONFIG_DIR, else $XDG_CONFIG_HOME/vostra,\n"
-    "else ~/.config/vostra.\n";
+    "else ~/.config/vostra; collections in $VOSTRA_DATA_DIR, else $XDG_DATA_HOME/vostra,\n"
+    "else ~/.local/share/vostra (in its folder collections).\n";
 
 bool parseSize(const char* text, int& width, int& height) {
     int w = 0, h = 0;
@@ -42,6 +54,14 @@ bool parseSize(const char* text, int& width, int& height) {
 }
 
 }  // namespace
+
+bool startCollections(const LaunchOptions& o) {
+    CollectionRequest request;
+    request.paths = o.problems;
+    request.collection = o.collection;
+    request.builtIn = o.builtIn;
+    return prepareCollections(request, stderr);
+}
 
 bool parseLaunchOptions(int argc, char** argv, LaunchOptions& o, std::string& error) {
     for (int i = 1; i < argc; ++i) {
@@ -84,6 +104,29 @@ bool parseLaunchOptions(int argc, char** argv, LaunchOptions& o, std::string& er
                 error = std::string("bad screen size '") + v + "' (WxH, 64x128 to 4096x4096)";
                 return false;
             }
+        } else if (!std::strcmp(a, "--problems")) {
+            const size_t before = o.problems.size();
+            while (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0) o.problems.push_back(argv[++i]);
+            if (o.problems.size() == before) {
+                error = "--problems needs a file or folder";
+                return false;
+            }
+        } else if (!std::strcmp(a, "--collection")) {
+            const char* v = value();
+            if (!v) return false;
+            o.collection = v;
+        } else if (!std::strcmp(a, "--remove-collection")) {
+            const char* v = value();
+            if (!v) return false;
+            o.removeCollection = v;
+        } else if (!std::strcmp(a, "--builtin")) {
+            o.builtIn = true;
+        } else if (!std::strcmp(a, "--collections")) {
+            o.listCollections = true;
+        } else if (!std::strcmp(a, "--progress")) {
+            o.progress = true;
+        } else if (a[0] != '-') {
+            o.problems.push_back(a);
         } else if (!std::strcmp(a, "--lang")) {
             const char* v = value();
             if (!v) return false;
@@ -96,6 +139,10 @@ bool parseLaunchOptions(int argc, char** argv, LaunchOptions& o, std::string& er
             error = std::string("unknown option '") + a + "'";
             return false;
         }
+    }
+    if (int(!o.problems.empty()) + int(!o.collection.empty() && !o.progress) + int(o.builtIn) > 1) {
+        error = "open one of: PATH..., --collection NAME, --builtin";
+        return false;
     }
     if (o.headless && o.script.empty()) {
         error = "--headless needs --script FILE";
@@ -126,7 +173,9 @@ static int runHeadless(const LaunchOptions& options) {
     auto* runner = new ScriptRunner(*in, name, options.realtime);
     setLanguageOption(options.language);
     platformStart(options.width, options.height, runner);
+    if (!startCollections(options)) return 2;
     createTheGame();
+    startHost();
     const int result = WinMain(nullptr, nullptr, const_cast<LPWSTR>(L""), SW_SHOW);
     std::fflush(stdout);
     return result;
@@ -151,6 +200,9 @@ int main(int argc, char** argv) {
         for (int32 i = 1; i <= problemCatalogueCount; ++i) std::printf("%s\n", ProblemCatalogue[i]);
         return 0;
     }
+    if (options.listCollections) return listCollections(stdout);
+    if (options.progress) return printProgress(options.collection, stdout, stderr);
+    if (!options.removeCollection.empty()) return removeCollection(options.removeCollection, stdout, stderr);
     if (options.headless) return runHeadless(options);
 #ifdef VOSTRA_HAVE_SDL2
     return runDesktop(options);

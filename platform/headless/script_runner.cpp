@@ -9,6 +9,9 @@
 #include <thread>
 #include <vector>
 
+#include "captions/captions.h"
+#include "host/native_host.h"
+#include "host/trainer_host.h"
 #include "platform/headless/png_writer.h"
 #include "platform/instances.h"
 #include "platform/menubar.h"
@@ -113,6 +116,7 @@ void ScriptRunner::endOfScript() {
 }
 
 void ScriptRunner::waitForInput() {
+    followCaptions();
     // The previous line's work is done: its events are all written.
     std::fflush(stdout);
     if (ended_) {
@@ -240,6 +244,16 @@ bool ScriptRunner::runLine(const std::string& rawLine) {
         expect(1, "shot FILE.png");
         if (!writePng(w[1], screenPixels(), screenWidth(), screenHeight())) fail("cannot write " + w[1]);
         return false;
+    }
+    if (cmd == "open") {
+        // As files dropped on the desktop window: compiled, kept and shown.
+        if (w.size() < 2) fail("usage: open PATH...");
+        return openPathsWhileRunning(std::vector<std::string>(w.begin() + 1, w.end()), stderr);
+    }
+    if (cmd == "builtin") {
+        expect(0, "builtin");
+        switchToBuiltIn();
+        return true;
     }
     if (cmd == "dump") {
         expect(0, "dump");

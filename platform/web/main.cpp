@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "captions/captions.h"
 #include "game/context.h"
 #include "platform/dialogs.h"
 #include "platform/frontend.h"
@@ -21,8 +22,8 @@
 
 namespace {
 
-constexpr int kScreenWidth = 240;
-constexpr int kScreenHeight = 320;
+// The device screen's size, as the page chose it from the viewport.
+EM_JS(int, jsScreenSize, (int height), { return vostraPage.screenSize()[height ? 1 : 0]; });
 
 // ---- calls into the page ----------------------------------------------------------
 
@@ -99,6 +100,7 @@ const Window* openDialogEditBox() {
 class WebFrontEnd : public FrontEnd {
 public:
     void waitForInput() override {
+        followCaptions();
         updateNumberInput();
         if (!inputPending()) jsWaitForInput();
     }
@@ -147,6 +149,9 @@ bool g_running = false;
 
 }  // namespace
 
+// The collection the page handed over, if any, put in place (collection_bridge.cpp).
+void startWebCollections();
+
 // ---- input from the page ----------------------------------------------------------
 
 extern "C" {
@@ -180,8 +185,9 @@ int main() {
     auto* frontEnd = new WebFrontEnd;
     setSettingsStore(settings);
     setLanguageOption(jsChineseSystem() ? "zh" : "en");
-    platformStart(kScreenWidth, kScreenHeight, frontEnd);
+    platformStart(jsScreenSize(0), jsScreenSize(1), frontEnd);
     createTheGame();
+    startWebCollections();
     g_running = true;
     const int result = WinMain(nullptr, nullptr, const_cast<LPWSTR>(L""), SW_SHOW);
     g_running = false;
