@@ -44,6 +44,7 @@ Board::Board(int cols, int rows) : cols_(cols), rows_(rows)
     std::memset(region_, 0, sizeof region_);
     std::memset(outsideEmpty_, 0, sizeof outsideEmpty_);
     std::memset(target_, 0, sizeof target_);
+    std::memset(keep_, 0, sizeof keep_);
     std::memset(frame_, 0, sizeof frame_);
     std::memset(safe_, 0, sizeof safe_);
     for (int y = 0; y < rows; ++y)
@@ -68,6 +69,11 @@ void Board::markTarget(int p)
     if (cell_[p] == kBlack || cell_[p] == kWhite) target_[p] = 1;
 }
 
+void Board::markKeep(int p)
+{
+    if (cell_[p] == kBlack || cell_[p] == kWhite) keep_[p] = 1;
+}
+
 void Board::finishSetup()
 {
     // The span of point indices that holds the region and its neighbours.
@@ -88,7 +94,7 @@ void Board::finishSetup()
         libs_[p] = size_[p] = 0;
         safe_[p] = 0;
         outsideEmpty_[p] = cell_[p] == kEmpty && !region_[p];
-        if (cell_[p] != kBlack && cell_[p] != kWhite) target_[p] = 0;
+        if (cell_[p] != kBlack && cell_[p] != kWhite) target_[p] = keep_[p] = 0;
         targetsLeft_ += target_[p];
     }
     // Flood each chain, link its stones, then count.
@@ -258,6 +264,10 @@ void Board::removeChain(int head)
             target_[q] = 0;
             --targetsLeft_;
         }
+        if (keep_[q]) {
+            keep_[q] = 0;
+            ++keepLost_;
+        }
         if (!region_[q]) outsideEmpty_[q] = 1;
         q = next_[q];
     } while (q != head);
@@ -289,7 +299,7 @@ int Board::play(int p, uint8_t colour)
     const uint8_t other = opposite(colour);
     cell_[p] = colour;
     hash_ ^= zobristStone(p, colour);
-    target_[p] = 0;
+    target_[p] = keep_[p] = 0;
     head_[p] = static_cast<int16_t>(p);
     next_[p] = static_cast<int16_t>(p);
     size_[p] = 1;

@@ -40,6 +40,7 @@ public:
     bool inRegion(int p) const { return region_[p] != 0; }
     bool isTarget(int p) const { return target_[p] != 0; }
     int targetsLeft() const { return targetsLeft_; }
+    bool keepLost() const { return keepLost_ != 0; }
     int emptyInRegion() const;
     // Every point of the region (and its neighbours) lies in [spanBegin, spanEnd).
     int spanBegin() const { return lo_; }
@@ -52,6 +53,9 @@ public:
     void setStone(int p, uint8_t colour);
     void setRegion(int p, bool in);
     void markTarget(int p);
+    // A stone of the goal's owner that must not be captured (its side of a
+    // capturing race); once one is captured, keepLost() holds.
+    void markKeep(int p);
     void setKoPoint(int p) { ko_ = p; }
     // Recomputes chains, liberties and safety after setup.
     void finishSetup();
@@ -101,6 +105,7 @@ private:
     uint8_t region_[kPoints];
     uint8_t outsideEmpty_[kPoints];  // empty and outside the region (fixed during play)
     uint8_t target_[kPoints];
+    uint8_t keep_[kPoints];
     uint8_t frame_[kPoints];
     int16_t head_[kPoints];
     int16_t next_[kPoints];
@@ -110,6 +115,7 @@ private:
     int lo_ = 0, hi_ = kPoints;  // the region and its neighbours lie in [lo_, hi_)
     int ko_ = kNoPoint;
     int targetsLeft_ = 0;
+    int keepLost_ = 0;
     uint64_t hash_ = 0;
 };
 

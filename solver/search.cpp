@@ -80,6 +80,7 @@ Eval Search::evaluate(const Position& p, bool doublePass) const
         if (b.targetSafe()) return Eval::Win;
         if (doublePass) return Eval::Loss;  // the caller decides seki
     } else {
+        if (b.keepLost()) return Eval::Loss;
         if (b.targetsLeft() == 0) return Eval::Win;
         if (b.targetSafe()) return Eval::Loss;
         if (doublePass) return Eval::Loss;

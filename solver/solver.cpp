@@ -96,6 +96,12 @@ Engine::Engine(const Problem& p, const Budget& budget)
             b.markTarget(toIndex(t));
         }
     }
+    for (Point k : p.goal.keep) {
+        if (!onBoard(p, k)) throw std::invalid_argument("a stone to keep is off the board");
+        if (rules_.liveType || b.cell(toIndex(k)) != rules_.owner)
+            throw std::invalid_argument("a stone to keep is not a stone of the goal's owner");
+        b.markKeep(toIndex(k));
+    }
     if (!p.koBan.isPass()) {
         if (!onBoard(p, p.koBan)) throw std::invalid_argument("the ko point is off the board");
         b.setKoPoint(toIndex(p.koBan));

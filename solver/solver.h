@@ -33,6 +33,8 @@
 // - Kill / Capture: every target stone is captured.  Fails when one of them is
 //   made safe or survives to the end of the game.
 // - CapturingRace: like Capture; the targets are the opponent's racing stones.
+//   With Goal::keep (the owner's racing stones), the goal fails as soon as
+//   one of those is captured, also for Kill/Capture.
 // - Connect / Cut: not expressible yet; solve() answers Unproven with
 //   Limit::Model.
 // With no targets, Live/Escape target every stone of the owner in the region
@@ -71,6 +73,9 @@ struct Goal {
     GoalKind kind = GoalKind::Live;
     bool sekiCounts = true;     // Live accepts seki unless the goal says clean life
     std::vector<Point> targets; // defender's stones for Kill/Capture, own for Live
+    // Kill/Capture/CapturingRace: stones of the goal's owner that must not be
+    // captured on the way (its own side of a race); empty: none.
+    std::vector<Point> keep;
 };
 
 struct Problem {

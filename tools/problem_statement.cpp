@@ -540,6 +540,10 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
             s.openArea = !targets.empty();
         }
         s.goal.kind = *kind == sv::GoalKind::CapturingRace && own ? sv::GoalKind::Live : *kind;
+        // Our side of a race must not be captured on the way.
+        if (*kind == sv::GoalKind::CapturingRace && !own)
+            for (int32_t p : !markedOwn.empty() ? markedOwn : racer)
+                s.goal.keep.push_back({static_cast<int8_t>(p % w), static_cast<int8_t>(p / w)});
     }
     std::sort(targets.begin(), targets.end());
     targets.erase(std::unique(targets.begin(), targets.end()), targets.end());

@@ -94,6 +94,14 @@ bool randomProblem(Random& r, sv::Problem& p)
     p.goal.targets.clear();
     const int q = candidates[r.below(static_cast<int>(candidates.size()))];
     p.goal.targets.push_back({static_cast<int8_t>(q % p.cols), static_cast<int8_t>(q / p.cols)});
+    // Sometimes a stone of the owner's that must survive (a race).
+    p.goal.keep.clear();
+    if (p.goal.kind != sv::GoalKind::Live && r.below(3) == 0)
+        for (int k = 0; k < n; ++k)
+            if (p.stones[k] == owner) {
+                p.goal.keep.push_back({static_cast<int8_t>(k % p.cols), static_cast<int8_t>(k / p.cols)});
+                break;
+            }
     p.region.clear();
     try {
         sv::Solver check(p);
@@ -121,6 +129,7 @@ sv::Position positionOf(const sv::Problem& p, uint8_t targetColour)
             pos.board.setStone(sv::Board::at(x, y), s > 0 ? sv::kBlack : s < 0 ? sv::kWhite : sv::kEmpty);
         }
     for (sv::Point t : p.goal.targets) pos.board.markTarget(sv::Board::at(t.x, t.y));
+    for (sv::Point k : p.goal.keep) pos.board.markKeep(sv::Board::at(k.x, k.y));
     pos.board.closeRegion(sv::opposite(targetColour));
     return pos;
 }
