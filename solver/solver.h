@@ -9,8 +9,11 @@
 //   that touches it holds a stone of the side against the targets, and that
 //   stone, with every chain it joins, can never be captured.  Where the frame
 //   would take the last liberty of a chain of the targets' colour, those
-//   points join the region instead.  A chain with an empty liberty further
-//   outside is safe too (nobody may fill it).  Include in the region every
+//   points join the region instead.  So do the liberties outside the region
+//   of a chain of the frame's colour next to the targets that has at most
+//   three of them: it may be captured in the fight (a race, a seki).  A
+//   chain with an empty liberty further outside is safe too (nobody may
+//   fill it).  Include in the region every
 //   point the fight is about, the stones of the groups concerned and their
 //   liberties.
 // - Rules: simple ko (an immediate recapture of a single stone that captured

@@ -137,3 +137,23 @@ TEST(Solver, RefusesProblemsThatDoNotFit)
     p.cols = 25;
     EXPECT_THROW(sv::solve(p), std::invalid_argument);
 }
+
+// Chains next to the targets that are short of liberties outside the region
+// stay capturable: their outside liberties are played, not framed.  A white
+// chain whose eye lies outside the region still makes only seki with Black's
+// one eye; a race is lost when our racing stones are captured first.
+TEST(Solver, WeakNeighboursStayCapturableAndRacesKeepTheirStones)
+{
+    sv::Answer seki = sv::solve(corner({".X.O OXO", "XXXOOOXO", "XXXXXXXO", "OOOOOOOo"}, 1, sv::GoalKind::Live));
+    EXPECT_EQ(seki.result, sv::Outcome::Seki);
+    EXPECT_EQ(resultOf(seki, sv::kPass), sv::Outcome::Seki);
+    EXPECT_EQ(resultOf(seki, {2, 0}), sv::Outcome::Fails);
+
+    sv::Problem race = corner({"o X.O.X", "o xXO.X", "ooooXXx"}, 1, sv::GoalKind::CapturingRace);
+    race.goal.targets = {{4, 0}};
+    race.goal.keep = {{2, 0}};
+    sv::Answer a = sv::solve(race);
+    EXPECT_EQ(a.result, sv::Outcome::Unconditional);
+    EXPECT_EQ(resultOf(a, {5, 0}), sv::Outcome::Unconditional);
+    EXPECT_EQ(resultOf(a, {3, 0}), sv::Outcome::Fails);  // the shared liberty first loses by a move
+}
