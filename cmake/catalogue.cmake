@@ -63,7 +63,13 @@ else()
   set(VOSTRA_TEXTS_FILE ${CMAKE_BINARY_DIR}/problems/catalogue.texts)
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/problems)
   set(keep_shipped "")
-  if(problems_shipped)
+  set(complete_args "")
+  if(VOSTRA_COMPLETE)
+    # Trees completed by the solver (slower; the committed catalogue keeps
+    # the trees as written).
+    set(complete_args --complete -q)
+  endif()
+  if(problems_shipped AND NOT VOSTRA_COMPLETE)
     set(keep_shipped COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VOSTRA_CATALOGUE_TXT}
                              ${VOSTRA_SHIPPED_CATALOGUE}
                      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VOSTRA_TEXTS_FILE}
@@ -71,7 +77,7 @@ else()
   endif()
   add_custom_command(
     OUTPUT ${VOSTRA_CATALOGUE_TXT} ${VOSTRA_TEXTS_FILE}
-    COMMAND vostra-problems compile -o ${VOSTRA_CATALOGUE_TXT} ${problem_args}
+    COMMAND vostra-problems compile ${complete_args} -o ${VOSTRA_CATALOGUE_TXT} ${problem_args}
     ${keep_shipped}
     DEPENDS vostra-problems ${problem_deps}
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}

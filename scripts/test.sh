@@ -39,6 +39,12 @@ fuzz_out="$(mktemp -d)"
 build-fuzz/fuzz/fuzz_sgf -max_total_time=60 -print_final_stats=1 -dict=fuzz/sgf.dict "$fuzz_out" fuzz/corpus/sgf
 rm -rf "$fuzz_out"
 
+echo "== fuzzing: life-and-death solver (30 s) =="
+cmake --build build-fuzz -j"$jobs" --target fuzz_solver
+fuzz_out="$(mktemp -d)"
+build-fuzz/fuzz/fuzz_solver -max_total_time=30 -print_final_stats=1 "$fuzz_out"
+rm -rf "$fuzz_out"
+
 echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer =="
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVOSTRA_SANITIZE=ON -DVOSTRA_DESKTOP=OFF >/dev/null
 cmake --build build-asan -j"$jobs"

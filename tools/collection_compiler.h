@@ -18,6 +18,18 @@ struct CollectionResult {
     int32_t problems = 0;
     int32_t skipped = 0;     // game trees that gave no problem
     bool unreadable = false; // a path could not be read
+    int32_t notCompleted = 0; // with --complete: problems compiled as written
+    int32_t addedMoves = 0;   // with --complete: moves the solver added
+    int32_t leftOut = 0;      // with --complete: moves left out for the limits
+
+    // With CompileOptions::writeSgf: the completed trees.
+    struct Sgf {
+        std::string file;
+        int32_t index;  // game tree in the file
+        bool several;   // the file holds several trees
+        std::string text;
+    };
+    std::vector<Sgf> sgfs;
 };
 
 // The SGF files named by paths: files as given, folders searched recursively
@@ -36,6 +48,8 @@ void compileSgfText(std::string_view text, const std::string& path, const Compil
 // it, and reading it whole would only cost memory.
 constexpr uintmax_t kMaxSgfFileSize = 64u << 20;
 
-// Reads and compiles every file of paths.
+// Reads and compiles every file of paths, the game trees spread over every
+// core (see tools/work_pool.h); a completing compile shows its progress on a
+// terminal.
 CollectionResult compileCollection(const std::vector<std::string>& paths, const CompileOptions& options,
                                    FILE* report, bool quiet);

@@ -6,3 +6,4 @@ int runDecode(int argc, char** argv);
 int runCompile(int argc, char** argv);
 int runCheck(int argc, char** argv);
 int runShow(int argc, char** argv);
+int runSolve(int argc, char** argv);

@@ -1,8 +1,11 @@
-// vostra-problems compile [-o FILE] [--texts FILE] [--main-line-correct] [--prune] [-q] PATH...
+// vostra-problems compile [-o FILE] [--texts FILE] [--main-line-correct] [--prune]
+//     [--complete [--goal GOAL] [--budget MS] [--sgf-out DIR]] [-q] PATH...
 // With -o FILE the problems' texts table goes beside it (textTablePathFor),
 // or where --texts says.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -10,11 +13,37 @@
 #include "tools/catalogue_file.h"
 #include "tools/collection_compiler.h"
 #include "tools/commands.h"
+#include "tools/solver_answers.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: vostra-problems compile [-o FILE] [--texts FILE] [--main-line-correct] [--prune] [-q] PATH...\n";
+    "usage: vostra-problems compile [-o FILE] [--texts FILE] [--main-line-correct] [--prune]\n"
+    "                               [--complete [--goal GOAL] [--budget MS] [--sgf-out DIR]] [-q] PATH...\n";
+
+// Writes the completed trees as SGF files into dir, named after their
+// source files.
+bool writeCompletedSgf(const std::string& dir, const CollectionResult& result)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    std::set<std::string> used;
+    for (const CollectionResult::Sgf& s : result.sgfs) {
+        std::string name = std::filesystem::path(s.file).stem().string();
+        if (s.several) name += "-" + std::to_string(s.index + 1);
+        std::string unique = name;
+        for (int n = 2; !used.insert(unique).second; ++n) unique = name + "-" + std::to_string(n);
+        const std::string path = (std::filesystem::path(dir) / (unique + ".sgf")).string();
+        FILE* f = std::fopen(path.c_str(), "wb");
+        bool ok = f && std::fwrite(s.text.data(), 1, s.text.size(), f) == s.text.size();
+        if (f) ok = std::fclose(f) == 0 && ok;
+        if (!ok) {
+            std::fprintf(stderr, "vostra-problems compile: cannot write %s\n", path.c_str());
+            return false;
+        }
+    }
+    return true;
+}
 
 // Writes text to path unless the file already holds it, so that a build that
 // depends on the file is not redone for nothing.  Writes a new file beside it
@@ -38,7 +67,8 @@ bool writeIfChanged(const std::string& path, const std::string& text)
 int runCompile(int argc, char** argv)
 {
     CompileOptions options;
-    std::string output, textsOutput;
+    std::string output, textsOutput, sgfOut;
+    bool goalGiven = false;
     bool quiet = false, optionsEnd = false;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
@@ -63,6 +93,27 @@ int runCompile(int argc, char** argv)
             options.mainLineCorrect = true;
         } else if (!std::strcmp(a, "--prune")) {
             options.prune = true;
+        } else if (!std::strcmp(a, "--complete")) {
+            options.complete = true;
+        } else if (!std::strcmp(a, "--goal")) {
+            if (++i >= argc || !parseGoalOption(argv[i], options.statement)) {
+                std::fprintf(stderr, "vostra-problems compile: --goal needs live, live-clean, kill, capture, escape, "
+                                     "connect, cut, race or ko\n%s", kUsage);
+                return 2;
+            }
+            goalGiven = true;
+        } else if (!std::strcmp(a, "--budget")) {
+            if (++i >= argc || !parseBudgetValue(argv[i], options.budget.maxMs)) {
+                std::fprintf(stderr, "vostra-problems compile: --budget needs milliseconds\n%s", kUsage);
+                return 2;
+            }
+        } else if (!std::strcmp(a, "--sgf-out")) {
+            if (++i >= argc) {
+                std::fputs(kUsage, stderr);
+                return 2;
+            }
+            sgfOut = argv[i];
+            options.writeSgf = true;
         } else if (!std::strcmp(a, "-q") || !std::strcmp(a, "--quiet")) {
             quiet = true;
         } else {
@@ -74,10 +125,18 @@ int runCompile(int argc, char** argv)
         std::fputs(kUsage, stderr);
         return 2;
     }
+    if ((goalGiven || !sgfOut.empty()) && !options.complete) {
+        std::fprintf(stderr, "vostra-problems compile: --goal and --sgf-out go with --complete\n%s", kUsage);
+        return 2;
+    }
 
     CollectionResult result = compileCollection(paths, options, stderr, quiet);
     std::fprintf(stderr, "%d problem%s compiled from %d file%s, %d skipped\n", result.problems,
                  result.problems == 1 ? "" : "s", result.files, result.files == 1 ? "" : "s", result.skipped);
+    if (options.complete)
+        std::fprintf(stderr, "%d completed by the solver (%d moves added, %d left out for the limits), %d compiled as written\n",
+                     result.problems - result.notCompleted, result.addedMoves, result.leftOut, result.notCompleted);
+    if (!sgfOut.empty() && !writeCompletedSgf(sgfOut, result)) return 1;
     if (result.unreadable) {
         std::fprintf(stderr, "vostra-problems compile: some input could not be read; nothing written\n");
         return 1;

@@ -15,8 +15,9 @@ struct Subcommand {
 
 const Subcommand kSubcommands[] = {
     {"decode", "decode RECORD", runDecode},
-    {"compile", "compile [-o FILE] [--texts FILE] [--main-line-correct] [--prune] [-q] PATH...", runCompile},
-    {"check", "check [FILE]", runCheck},
+    {"compile", "compile [-o FILE] [--texts FILE] [--main-line-correct] [--prune] [--complete [--goal GOAL] [--budget MS] [--sgf-out DIR]] [-q] PATH...", runCompile},
+    {"check", "check [--prove [--goal GOAL] [--budget MS]] [FILE]", runCheck},
+    {"solve", "solve [--goal GOAL] [--budget MS] [--memory MB] [--json] PATH...", runSolve},
     {"show", "show RECORD | --number N [FILE]", runShow},
 };
 

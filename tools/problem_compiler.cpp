@@ -5,6 +5,8 @@
 
 #include "tools/record_check.h"
 #include "tools/record_encoder.h"
+#include "tools/problem_statement.h"
+#include "tools/tree_completer.h"
 #include "tools/shown_area.h"
 
 namespace {
@@ -130,18 +132,7 @@ struct MoveNode {
 
 // ---- the tree as the record holds it -------------------------------------------
 
-struct OutNode {
-    int32_t parent = -1;
-    int32_t depth = 0;
-    int32_t col = 0, row = 0;  // 0 for a pass
-    bool pass = false;
-    bool inserted = false;     // a pass put in between two moves of one colour
-    uint32_t markers = 0;
-    int32_t line = 0;
-    int32_t move = -1;         // the MoveNode it comes from
-    std::vector<int32_t> children;
-    int32_t passChild = -1;    // the inserted pass below this node, if any
-};
+using OutNode = DraftNode;
 
 class Compiler {
 public:
@@ -154,7 +145,7 @@ public:
     {
         out_ = CompiledProblem();
         return readRoot() && readSetup() && readMoves() && chooseSolver() && buildOutTree() && judgeLines() &&
-               orient() && flatten() && enforceLimits() && finish();
+               orient() && complete() && flatten() && enforceLimits() && finish();
     }
 
 private:
@@ -413,6 +404,155 @@ private:
     }
 
     std::vector<bool> success_;  // per out node: a leaf that ends solved
+    bool judgeBySolver_ = false;  // no markers: the completer judges the lines
+    CompletionOptions completion_;
+
+    void markSuccessfulLines()
+    {
+        onSuccess_.assign(outs_.size(), false);
+        for (auto it = order_.rbegin(); it != order_.rend(); ++it)
+            if (success_[*it] || onSuccess_[*it]) {
+                onSuccess_[*it] = true;
+                onSuccess_[outs_[*it].parent] = true;
+            }
+    }
+
+    // The tree completed with the solver's answers (compile --complete).  A
+    // problem the solver cannot read is compiled as the author wrote it, and
+    // says why.
+    bool complete()
+    {
+        if (!opt_.complete) return true;
+        auto asWritten = [&](int32_t line, const std::string& why) {
+            warn(line, "not completed: " + why + "; compiled as written");
+            if (judgeBySolver_)
+                return fail(t_.line, "no line is marked correct and the solver cannot judge the tree (" + why + ")");
+            return true;
+        };
+        ProblemStatement& st = out_.statement;
+        std::string error;
+        int32_t errorLine = 0;
+        if (!readStatement(t_, opt_.statement, st, error, errorLine)) return asWritten(errorLine, error);
+        st.toPlay = solver_;
+        if (!st.expressible) return asWritten(st.line, st.whyNot);
+        // The completion keeps the screen the plain compile would show: moves
+        // only where the trainer shows the board, and, when the tree holds a
+        // pass (played on a free point of the shown area's bottom-right
+        // corner), only within what the author's tree already uses.
+        {
+            int32_t maxC = 0, maxR = 0;
+            forEachUsedPoint([&](int32_t c, int32_t r) {
+                transform(symmetry_, c, r);
+                maxC = std::max(maxC, c);
+                maxR = std::max(maxR, r);
+            });
+            bool anyPass = false;
+            for (size_t i = 1; i < outs_.size(); ++i) anyPass |= outs_[i].pass;
+            const ShownArea shown = shownArea(cols_, rows_);
+            const int32_t limitC = anyPass ? maxC : shown.cols, limitR = anyPass ? maxR : shown.rows;
+            for (int32_t y = 0; y < st.height; ++y)
+                for (int32_t x = 0; x < st.width; ++x) {
+                    int32_t c = x + 1, r = y + 1;
+                    transform(symmetry_, c, r);
+                    if (c > limitC || r > limitR) st.region[y * st.width + x] = 0;
+                }
+            completion_.allowPass = anyPass;
+        }
+        if (!st.goalRead)
+            warn(st.line, std::string("goal inferred: ") +
+                              (st.goal.kind == vostra::solver::GoalKind::Live ? "your own enclosed group must live"
+                                                                            : "the opponent's enclosed group must die") +
+                              " (--goal names it)");
+        CompletionOptions& co = completion_;
+        co.budget = opt_.budget;
+        // Twenty questions' worth of budget for the whole tree.
+        co.maxTotalMs = opt_.budget.maxMs > 0 ? 20.0 * opt_.budget.maxMs : 0;
+        co.judgeLeaves = judgeBySolver_;
+        co.maxEntries = kMaxUsedEntries;
+        co.maxDepth = kMaxDepth;
+        const CompletionReport r = completeTree(st, outs_, success_, co);
+        for (const CompletionMessage& m : r.messages) warn(m.line > 0 ? m.line : t_.line, m.text);
+        if (!r.completed) {
+            if (judgeBySolver_) return fail(t_.line, "no line is marked correct and the solver could not judge the tree");
+            return true;
+        }
+        out_.completed = true;
+        out_.addedCorrect = r.addedCorrect;
+        out_.addedWrong = r.addedWrong;
+        out_.addedDefences = r.addedDefences;
+        out_.leftOut = r.movesLeftOut;
+        depthFirst();
+        markSuccessfulLines();
+        if (!onSuccess_[0]) return fail(t_.line, "the solver finds no line of the tree that reaches the goal");
+        if (opt_.writeSgf) out_.sgf = completedSgf();
+        return true;
+    }
+
+    // The completed tree as SGF, in the file's coordinates and colours, every
+    // leaf commented Correct or Wrong.
+    std::string completedSgf() const
+    {
+        auto esc = [](std::string_view v) {
+            std::string o;
+            for (char c : v) {
+                if (c == ']' || c == '\\') o += '\\';
+                o += c;
+            }
+            return o;
+        };
+        auto pt = [](int32_t c, int32_t r) { return std::string{static_cast<char>('a' + c - 1), static_cast<char>('a' + r - 1)}; };
+        const ProblemStatement& st = out_.statement;
+        std::string o = "(;GM[1]FF[4]";
+        if (const SgfProperty* ca = t_.find(0, "CA")) o += "CA[" + esc(t_.value(*ca, 0)) + "]";
+        o += board_.width == board_.height ? "SZ[" + std::to_string(board_.width) + "]"
+                                           : "SZ[" + std::to_string(board_.width) + ":" + std::to_string(board_.height) + "]";
+        o += solver_ > 0 ? "PL[B]" : "PL[W]";
+        if (const SgfProperty* c = t_.find(0, "C")) o += "\nC[" + esc(t_.value(*c, 0)) + "]";
+        for (int32_t colour : {1, -1}) {
+            std::string list;
+            for (int32_t r = 1; r <= board_.height; ++r)
+                for (int32_t c = 1; c <= board_.width; ++c)
+                    if (setup_[c][r] == colour) list += "[" + pt(c, r) + "]";
+            if (!list.empty()) o += (colour > 0 ? "\nAB" : "\nAW") + list;
+        }
+        // The author's marks as they stand, else the targets the solver read.
+        bool marked = false;
+        for (const char* id : {"TR", "SQ", "MA", "CR"})
+            if (const SgfProperty* m = t_.find(0, id)) {
+                o += "\n" + std::string(id);
+                for (int32_t k = 0; k < m->valueCount; ++k) o += "[" + esc(t_.value(*m, k)) + "]";
+                marked = true;
+            }
+        if (!marked && !st.goal.targets.empty()) {
+            o += "\nTR";
+            for (const vostra::solver::Point& p : st.goal.targets) o += "[" + pt(p.x + 1, p.y + 1) + "]";
+        }
+        // Depth first without recursion: a frame per open variation.
+        struct Frame {
+            int32_t node;
+            size_t next;
+        };
+        std::vector<Frame> stack{{0, 0}};
+        while (!stack.empty()) {
+            Frame& f = stack.back();
+            const OutNode& n = outs_[f.node];
+            if (f.next >= n.children.size()) {
+                stack.pop_back();
+                if (!stack.empty() && outs_[stack.back().node].children.size() > 1) o += ")";
+                continue;
+            }
+            const int32_t c = n.children[f.next++];
+            const OutNode& ch = outs_[c];
+            if (n.children.size() > 1) o += "\n(";
+            const int32_t colour = (ch.depth % 2 == 1 ? 1 : -1) * solver_;
+            o += colour > 0 ? ";B[" : ";W[";
+            if (!ch.pass) o += pt(ch.col, ch.row);
+            o += "]";
+            if (ch.children.empty()) o += success_[c] ? "C[Correct.]" : "C[Wrong.]";
+            stack.push_back({c, 0});
+        }
+        return o + ")\n";
+    }
 
     // A line is solved when its last node, or the solver's move right before
     // the opponent's last reply, carries a correct marker and neither carries
@@ -437,13 +577,13 @@ private:
             else
                 success_[n] = !markersSayWrong(m, solver_) && markersSayCorrect(m, solver_);
         }
-        onSuccess_.assign(outs_.size(), false);
-        for (auto it = order_.rbegin(); it != order_.rend(); ++it)
-            if (success_[*it] || onSuccess_[*it]) {
-                onSuccess_[*it] = true;
-                onSuccess_[outs_[*it].parent] = true;
-            }
+        markSuccessfulLines();
         if (!onSuccess_[0]) {
+            // Without any marker the solver may judge the lines.
+            if (opt_.complete && !anyMarker_ && !opt_.mainLineCorrect) {
+                judgeBySolver_ = true;
+                return true;
+            }
             if (!anyMarker_)
                 return fail(t_.line, "no line is marked correct (the tree has no markers at all; "
                                      "--main-line-correct takes its main line as the solution)");
@@ -507,6 +647,10 @@ private:
                                      " board, which the trainer cannot show (it shows only the top and left "
                                      "edges of boards smaller than 19x19)");
         symmetry_ = best;
+        out_.symmetry = best;
+        out_.boardWidth = board_.width;
+        out_.boardHeight = board_.height;
+        out_.solverColour = solver_;
         return true;
     }
 
@@ -658,6 +802,7 @@ private:
             pn.point = o.pass ? kPassPoint : pointIndexOf(o.col, o.row);
             pn.success = leaf ? bool(success_[n]) : bool(onSuccess_[n]);
             out.nodes.push_back(pn);
+            out_.nodeLines.push_back(o.added ? 0 : o.line);
         }
         return true;
     }

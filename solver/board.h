@@ -1,0 +1,127 @@
+// The solver's own board: chains kept as circular lists with their liberty
+// counts updated move by move, zobrist hashing of the stones, the simple-ko
+// point, and the stones the goal is about.  It is copied, not undone: one copy
+// per ply of the search.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace vostra::solver {
+
+constexpr int kMaxSide = 19;
+constexpr int kStride = kMaxSide + 2;                 // one border column each side
+constexpr int kPoints = kStride * (kMaxSide + 2);     // with the border rows
+constexpr int kNoPoint = 0;                           // a border point, never a move
+
+enum Cell : uint8_t { kEmpty = 0, kBlack = 1, kWhite = 2, kEdge = 3 };
+inline uint8_t opposite(uint8_t c) { return static_cast<uint8_t>(3 - c); }
+
+class Board {
+public:
+    // An empty board of the given size; every point is in the region.
+    Board(int cols = 1, int rows = 1);
+
+    int cols() const { return cols_; }
+    int rows() const { return rows_; }
+    static int at(int x, int y) { return (y + 1) * kStride + x + 1; }
+    static int xOf(int p) { return p % kStride - 1; }
+    static int yOf(int p) { return p / kStride - 1; }
+    static constexpr int kDelta[4] = {1, -1, kStride, -kStride};
+
+    uint8_t cell(int p) const { return cell_[p]; }
+    int chain(int p) const { return head_[p]; }          // the chain's representative point
+    int liberties(int p) const { return libs_[head_[p]]; }
+    int chainSize(int p) const { return size_[head_[p]]; }
+    int nextStone(int p) const { return next_[p]; }       // circular list of the chain's stones
+    // A chain with an empty liberty outside the region (nobody can fill it)
+    // or a frame stone: it is never captured, even with no liberty left.
+    bool permanentlySafe(int p) const { return safe_[head_[p]] != 0; }
+    bool inRegion(int p) const { return region_[p] != 0; }
+    bool isTarget(int p) const { return target_[p] != 0; }
+    int targetsLeft() const { return targetsLeft_; }
+    bool keepLost() const { return keepLost_ != 0; }
+    int emptyInRegion() const;
+    // Every point of the region (and its neighbours) lies in [spanBegin, spanEnd).
+    int spanBegin() const { return lo_; }
+    int spanEnd() const { return hi_; }
+    int koPoint() const { return ko_; }                  // kNoPoint when none
+    uint64_t hash() const { return hash_; }
+
+    // Setup, before play: stones (no captures are made; chains with no
+    // liberty are left as they are), the region, the target stones, the ko.
+    void setStone(int p, uint8_t colour);
+    void setRegion(int p, bool in);
+    void markTarget(int p);
+    // A stone of the goal's owner that must not be captured (its side of a
+    // capturing race); once one is captured, keepLost() holds.
+    void markKeep(int p);
+    void setKoPoint(int p) { ko_ = p; }
+    // Recomputes chains, liberties and safety after setup.
+    void finishSetup();
+    // Closes the region: every empty point outside it that touches it gets a
+    // stone of `wall` that can never be captured (a frame).  Where that would
+    // take the last liberty of a chain of the other colour, those points join
+    // the region instead.  Call after the stones and region are set; it
+    // finishes the setup.
+    void closeRegion(uint8_t wall);
+    bool isFrame(int p) const { return frame_[p] != 0; }
+
+    // Whether `colour` may play at p by the rules (empty point on the board,
+    // not suicide, not the ko point unless ignoreKo).  The region is not
+    // checked here.
+    bool isLegal(int p, uint8_t colour, bool ignoreKo = false) const;
+    // Plays a legal move; returns the number of stones captured.
+    int play(int p, uint8_t colour);
+    // The stone hash and ko point that play(p, colour) would leave, without
+    // playing.
+    uint64_t hashAfter(int p, uint8_t colour, int& koAfter) const;
+    // A pass: clears the ko point.
+    void pass() { ko_ = kNoPoint; }
+
+    // Stones of `colour` that can never be captured (Benson), as a mask
+    // over the points: out[p] = 1 for each such stone.  Chains that the
+    // boundary keeps safe count as alive.
+    void bensonAlive(uint8_t colour, std::vector<uint8_t>& out) const;
+    // Whether some target stone is in a chain that is permanently safe or
+    // unconditionally alive.
+    bool targetSafe() const;
+
+    // Checks every incremental field against a recount; returns false (and
+    // says nothing) on the first difference.  For tests and debug builds.
+    bool checkConsistency() const;
+
+private:
+    // alive[head] = 1 for each chain of `colour` that Benson's test finds
+    // unconditionally alive; false when there is none.  nearTargets: looks
+    // only at regions that touch a target stone (quicker, finds a subset).
+    bool aliveChains(uint8_t colour, uint8_t* alive, bool nearTargets) const;
+    void recountLiberties(int head);
+    void removeChain(int head);
+    void mergeInto(int keep, int gone);
+
+    int cols_, rows_;
+    uint8_t cell_[kPoints];
+    uint8_t region_[kPoints];
+    uint8_t outsideEmpty_[kPoints];  // empty and outside the region (fixed during play)
+    uint8_t target_[kPoints];
+    uint8_t keep_[kPoints];
+    uint8_t frame_[kPoints];
+    int16_t head_[kPoints];
+    int16_t next_[kPoints];
+    int16_t libs_[kPoints];   // valid at a chain's head
+    int16_t size_[kPoints];   // valid at a chain's head
+    uint8_t safe_[kPoints];   // valid at a chain's head
+    int lo_ = 0, hi_ = kPoints;  // the region and its neighbours lie in [lo_, hi_)
+    int ko_ = kNoPoint;
+    int targetsLeft_ = 0;
+    int keepLost_ = 0;
+    uint64_t hash_ = 0;
+};
+
+// Zobrist keys of the stones; the search adds its own for the rest.
+uint64_t zobristStone(int p, uint8_t colour);
+uint64_t zobristKo(int p);
+uint64_t zobristExtra(int index);  // 0..63: side to play, pass, mode, ...
+
+}  // namespace vostra::solver

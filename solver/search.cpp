@@ -1,0 +1,432 @@
+#include "solver/search.h"
+
+#include <algorithm>
+
+namespace vostra::solver {
+
+namespace {
+
+constexpr int kMaxPly = 400;
+// New nodes start with the mobility of the side to move as their cost.
+constexpr int kMobility = 1;
+
+uint32_t addCapped(uint64_t a, uint64_t b)
+{
+    if (a >= kInfinity || b >= kInfinity) return kInfinity;
+    return static_cast<uint32_t>(std::min<uint64_t>(a + b, kInfinity - 1));
+}
+
+}  // namespace
+
+Search::Search(const Rules& rules, Table& table) : rules_(rules), table_(table) {}
+
+void Search::begin(uint64_t maxNodes, int maxMs)
+{
+    nodes_ = 0;
+    maxNodes_ = maxNodes;
+    timed_ = maxMs > 0;
+    deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
+    limit_ = Limit::None;
+}
+
+bool Search::tick()
+{
+    ++nodes_;
+    if (maxNodes_ && nodes_ > maxNodes_) limit_ = Limit::Nodes;
+    if (timed_ && (nodes_ & 255) == 0 && std::chrono::steady_clock::now() > deadline_) limit_ = Limit::Time;
+    return limit_ == Limit::None;
+}
+
+void Search::setLine(const std::vector<Position>& history, const Position& position)
+{
+    // The line keeps its room from query to query: positions are large.
+    const size_t room = history.size() + kMaxPly + 2;
+    if (line_.size() < room) line_.resize(room);
+    std::copy(history.begin(), history.end(), line_.begin());
+    line_[history.size()] = position;
+    base_ = ply_ = static_cast<int>(history.size());
+    keys_.assign(line_.size(), 0);
+    if (kids_.size() < line_.size()) kids_.resize(line_.size());
+    useMode(lineMode_);
+}
+
+uint64_t Search::key(const Position& p, Mode mode) const
+{
+    return keyOf(p.board.hash(), p.board.koPoint(), p.toPlay, p.lastPass, p.over, mode);
+}
+
+uint64_t Search::keyOf(uint64_t stones, int ko, uint8_t toPlay, bool lastPass, bool over, Mode mode) const
+{
+    uint64_t k = stones ^ zobristExtra(2 + mode);
+    if (toPlay == kBlack) k ^= zobristExtra(0);
+    if (lastPass) k ^= zobristExtra(1);
+    if (over) k ^= zobristExtra(60);
+    if (!ignoresKo(toPlay, mode)) k ^= zobristKo(ko);
+    return k ? k : 1;
+}
+
+int Search::lineIndex(uint64_t k) const
+{
+    for (int i = ply_; i >= 0; --i)
+        if (keys_[i] == k) return i;
+    return -1;
+}
+
+Eval Search::evaluate(const Position& p, bool doublePass) const
+{
+    const Board& b = p.board;
+    if (rules_.liveType) {
+        if (b.targetsLeft() == 0) return Eval::Loss;
+        if (b.targetSafe()) return Eval::Win;
+        if (doublePass) return Eval::Loss;  // the caller decides seki
+    } else {
+        if (b.keepLost()) return Eval::Loss;
+        if (b.targetsLeft() == 0) return Eval::Win;
+        if (b.targetSafe()) return Eval::Loss;
+        if (doublePass) return Eval::Loss;
+    }
+    return Eval::Open;
+}
+
+Eval Search::leafEval(const Position& p, bool doublePass, Mode mode) const
+{
+    const Eval e = evaluate(p, doublePass);
+    // Targets that live to the end of the game without being safe: seki.
+    if (doublePass && e == Eval::Loss && rules_.liveType && (mode & kSekiWins) && p.board.targetsLeft() > 0)
+        return Eval::Win;
+    return e;
+}
+
+void Search::generate(const Position& p, Mode mode, std::vector<int>& moves) const
+{
+    moves.clear();
+    const Board& b = p.board;
+    const uint8_t me = p.toPlay, other = opposite(me);
+    const bool ignoreKo = ignoresKo(me, mode);
+    struct Scored {
+        int score, move;
+    };
+    Scored scored[kPoints];
+    int n = 0;
+    // Chains that hold a target stone, by head.
+    uint8_t targetChain[kPoints] = {};
+    for (int p = b.spanBegin(); p < b.spanEnd(); ++p)
+        if (b.isTarget(p)) targetChain[b.chain(p)] = 1;
+    for (int m = b.spanBegin(); m < b.spanEnd(); ++m) {
+            if (!b.inRegion(m) || !b.isLegal(m, me, ignoreKo)) continue;
+            int score = 0, empties = 0;
+            for (int d : Board::kDelta) {
+                const int r = m + d;
+                const uint8_t c = b.cell(r);
+                if (c == kEmpty) {
+                    ++empties;
+                    continue;
+                }
+                if (c == kEdge) continue;
+                // Liberties of a target chain matter most.
+                if (targetChain[b.chain(r)]) score += 25;
+                if (c == other) {
+                    const int libs = b.liberties(r);
+                    if (libs == 1 && !b.permanentlySafe(r)) score += 200 + 10 * b.chainSize(r);
+                    else if (libs == 2) score += 40;
+                    else score += 10;
+                } else {
+                    if (b.liberties(r) == 1) score += 80;
+                    score += 5;
+                }
+            }
+            if (empties == 0 && score < 200) score -= 20;  // filling a point with no liberty
+            score += empties * 3;
+            scored[n++] = {score, m};
+        }
+    std::stable_sort(scored, scored + n, [](const Scored& a, const Scored& b) { return a.score > b.score; });
+    for (int i = 0; i < n; ++i) moves.push_back(scored[i].move);
+    moves.push_back(kNoPoint);
+}
+
+void Search::playInto(const Position& from, int move, Position& to)
+{
+    to = from;
+    if (move == kNoPoint) {
+        to.board.pass();
+        to.over = from.lastPass;
+        to.lastPass = true;
+    } else {
+        to.board.play(move, from.toPlay);
+        to.lastPass = false;
+        to.over = false;
+    }
+    to.toPlay = opposite(from.toPlay);
+}
+
+void Search::push(int move)
+{
+    playInto(line_[ply_], move, line_[ply_ + 1]);
+    ++ply_;
+    keys_[ply_] = key(line_[ply_], lineMode_);
+}
+
+void Search::useMode(Mode mode)
+{
+    lineMode_ = mode;
+    for (int i = 0; i <= ply_; ++i) keys_[i] = key(line_[i], mode);
+}
+
+void Search::pop() { --ply_; }
+
+Search::ChildValue Search::childValue(Mode mode, int move)
+{
+    ChildValue v;
+    const Position& from = line_[ply_];
+    Position& to = line_[ply_ + 1];
+    playInto(from, move, to);
+    if (mode != lineMode_) useMode(mode);
+    const uint64_t k = key(to, mode);
+    if (lineIndex(k) >= 0) {
+        v.known = true;
+        v.pathDependent = true;
+        return v;
+    }
+    if (const Entry* t = table_.find(k); t && (t->pn == 0 || t->dn == 0)) {
+        v.known = true;
+        v.ownerWins = t->pn == 0;
+        v.depth = t->depth;
+        return v;
+    }
+    const bool doublePass = move == kNoPoint && from.lastPass;
+    const Eval e = leafEval(to, doublePass, mode);
+    if (e != Eval::Open) {
+        v.known = true;
+        v.ownerWins = e == Eval::Win;
+        return v;
+    }
+    if (const Entry* t = table_.find(k); t && (t->pn == 0 || t->dn == 0)) {
+        v.known = true;
+        v.ownerWins = t->pn == 0;
+        v.depth = t->depth;
+    }
+    return v;
+}
+
+Search::Result Search::solve(Mode mode)
+{
+    useMode(mode);
+    Result r;
+    const uint64_t k = keys_[ply_];
+    if (const Entry* t = table_.find(k); t && (t->pn == 0 || t->dn == 0)) {
+        r.known = true;
+        r.ownerWins = t->pn == 0;
+        r.depth = t->depth;
+        return r;
+    }
+    Value v = mid(kInfinity - 1, kInfinity - 1, mode);
+    if (aborted() || (v.pn != 0 && v.dn != 0)) return r;
+    r.known = true;
+    r.ownerWins = v.pn == 0;
+    r.depth = v.depth;
+    return r;
+}
+
+bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
+{
+    const Position& here = line_[ply_];
+    generate(here, mode, moves_);
+    kids.clear();
+    Position& next = line_[ply_ + 1];
+    const uint8_t other = opposite(here.toPlay);
+    for (int move : moves_) {
+        uint64_t childKey;
+        if (move == kNoPoint) {
+            childKey = keyOf(here.board.hash(), kNoPoint, other, true, here.lastPass, mode);
+        } else {
+            const uint64_t stones = here.board.hashAfter(move, here.toPlay, koAfter_);
+            childKey = keyOf(stones, koAfter_, other, false, false, mode);
+        }
+        Child c{move, childKey, 1, 1, 0, false, kNoLoop};
+        if (const int at = lineIndex(c.key); at >= 0) {
+            // A repetition: a failure for the owner, on this line only.
+            c.pn = kInfinity;
+            c.dn = 0;
+            c.fixed = true;
+            c.loop = at;
+        } else if (const Entry* t = table_.find(c.key)) {
+            // Seen before: its value, or that it is not over.
+            c.pn = t->pn;
+            c.dn = t->dn;
+            c.depth = t->depth;
+        } else if (crossMode(mode, c)) {
+            // Settled in a mode that decides this one.
+        } else {
+            playInto(here, move, next);
+            const bool doublePass = move == kNoPoint && here.lastPass;
+            const Eval e = leafEval(next, doublePass, mode);
+            Entry leaf;
+            leaf.key = c.key;
+            if (e != Eval::Open) {
+                c.pn = leaf.pn = e == Eval::Win ? 0 : kInfinity;
+                c.dn = leaf.dn = e == Eval::Win ? kInfinity : 0;
+            } else {
+                // The side to move there has about this many moves: the more
+                // it has, the harder that node is to settle against it.
+                const uint32_t moves = static_cast<uint32_t>(1 + moves_.size() / kMobility);
+                if (next.toPlay == rules_.owner) c.dn = leaf.dn = moves;
+                else c.pn = leaf.pn = moves;
+            }
+            table_.store(leaf);
+        }
+        kids.push_back(c);
+        // A child that decides the node ends the expansion (a refutation
+        // that leans on the line only if no other is found).
+        if (isOr ? c.pn == 0 : (c.dn == 0 && c.loop == kNoLoop)) break;
+    }
+    return true;
+}
+
+bool Search::crossMode(Mode mode, Child& c) const
+{
+    // A win where the owner has less is a win; a failure where it has more
+    // is a failure.  The ko term of the key differs between modes only for
+    // the side whose ko privilege changes.
+    const uint8_t toPlay = opposite(line_[ply_].toPlay);
+    const int ko = c.move == kNoPoint ? kNoPoint : koAfter_;
+    auto probe = [&](Mode m) -> const Entry* {
+        uint64_t k = c.key ^ zobristExtra(2 + mode) ^ zobristExtra(2 + m);
+        if (ignoresKo(toPlay, mode) != ignoresKo(toPlay, m)) k ^= zobristKo(ko);
+        if (k == 0) k = 1;
+        return table_.find(k);
+    };
+    const Mode widest = kOwnerWinsKo | (rules_.liveType ? kSekiWins : 0);
+    if (mode != widest)
+        if (const Entry* t = probe(widest); t && t->dn == 0) {
+            c.pn = kInfinity;
+            c.dn = 0;
+            c.depth = t->depth;
+            return true;
+        }
+    if (mode != 0)
+        if (const Entry* t = probe(0); t && t->pn == 0) {
+            c.pn = 0;
+            c.dn = kInfinity;
+            c.depth = t->depth;
+            return true;
+        }
+    return false;
+}
+
+Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
+{
+    if (!tick()) return {1, 1, 0, kNoLoop};
+    if (ply_ - base_ >= kMaxPly) {
+        limit_ = Limit::Memory;
+        return {1, 1, 0, kNoLoop};
+    }
+    const uint64_t before = nodes_;
+    const Position& here = line_[ply_];
+    const bool isOr = here.toPlay == rules_.owner;
+    std::vector<Child>& kids = kids_[ply_];
+    expand(mode, kids, isOr);
+
+    Value v{};
+    size_t best = 0;
+    for (;;) {
+        // Refresh the children from the table, then combine.
+        uint64_t sum = 0;
+        uint32_t min1 = kInfinity, min2 = kInfinity;
+        size_t minIndex = 0;
+        int loopAll = kNoLoop;             // OR: the earliest line position all refutations lean on
+        int bestRefutation = -1;           // AND: the refutation that leans on the line least
+        for (size_t i = 0; i < kids.size(); ++i) {
+            Child& c = kids[i];
+            if (!c.fixed) {
+                if (const Entry* t = table_.find(c.key)) {
+                    c.pn = t->pn;
+                    c.dn = t->dn;
+                    c.depth = t->depth;
+                }
+            }
+            const uint32_t mine = isOr ? c.pn : c.dn;     // what this node minimises
+            const uint32_t theirs = isOr ? c.dn : c.pn;   // what it sums
+            sum = addCapped(sum, theirs);
+            if (mine < min1) {
+                min2 = min1;
+                min1 = mine;
+                minIndex = i;
+            } else if (mine < min2) {
+                min2 = mine;
+            }
+            if (c.dn == 0) {
+                loopAll = std::min(loopAll, c.loop);
+                if (bestRefutation < 0 || c.loop > kids[bestRefutation].loop) bestRefutation = static_cast<int>(i);
+            }
+        }
+        best = minIndex;
+        if (isOr) {
+            v.pn = min1;
+            v.dn = static_cast<uint32_t>(sum);
+            v.loop = v.dn == 0 ? loopAll : kNoLoop;
+        } else {
+            v.pn = static_cast<uint32_t>(sum);
+            v.dn = min1;
+            v.loop = kNoLoop;
+            if (v.dn == 0) {
+                best = static_cast<size_t>(bestRefutation);
+                v.loop = kids[best].loop;
+            }
+        }
+        // Leaning on this very position is leaning on nothing above it.
+        if (v.loop >= ply_) v.loop = kNoLoop;
+        if (v.pn == 0 || v.dn == 0 || v.pn >= thpn || v.dn >= thdn || aborted()) break;
+
+        // Thresholds for the most proving child (1+epsilon trick).
+        Child& c = kids[best];
+        uint32_t cthpn, cthdn;
+        const uint64_t second = min2 >= kInfinity ? kInfinity : static_cast<uint64_t>(min2) + 1 + min2 / 4;
+        if (isOr) {
+            cthpn = static_cast<uint32_t>(std::min<uint64_t>(thpn, second));
+            cthdn = static_cast<uint32_t>(std::min<uint64_t>(kInfinity - 1, thdn - v.dn + c.dn));
+        } else {
+            cthdn = static_cast<uint32_t>(std::min<uint64_t>(thdn, second));
+            cthpn = static_cast<uint32_t>(std::min<uint64_t>(kInfinity - 1, thpn - v.pn + c.pn));
+        }
+        playInto(line_[ply_], c.move, line_[ply_ + 1]);
+        ++ply_;
+        keys_[ply_] = c.key;
+        Value r = mid(cthpn, cthdn, mode);
+        --ply_;
+        c.pn = r.pn;
+        c.dn = r.dn;
+        c.depth = r.depth;
+        if (r.dn == 0 && r.loop != kNoLoop) {
+            c.fixed = true;
+            c.loop = r.loop;
+        }
+    }
+
+    // The depth of a decided node: the line the proof forces.
+    if (v.pn == 0 || v.dn == 0) {
+        const bool ownerWins = v.pn == 0;
+        int d = 0;
+        if (isOr == ownerWins) {
+            // The prover picks its shortest win.
+            d = kids[best].depth;
+            for (const Child& c : kids)
+                if ((ownerWins ? c.pn == 0 : c.dn == 0) && c.loop >= kids[best].loop) d = std::min(d, c.depth);
+        } else {
+            for (const Child& c : kids) d = std::max(d, c.depth);
+        }
+        v.depth = std::min(d + 1, 65535);
+    }
+    if (v.loop == kNoLoop && !aborted()) {
+        Entry e;
+        e.key = keys_[ply_];
+        e.pn = v.pn;
+        e.dn = v.dn;
+        e.work = static_cast<uint32_t>(std::min<uint64_t>(nodes_ - before + 1, 0xFFFFFFFF));
+        e.depth = static_cast<uint16_t>(v.depth);
+        e.best = static_cast<int16_t>(kids.empty() ? 0 : kids[best].move);
+        table_.store(e);
+    }
+    return v;
+}
+
+}  // namespace vostra::solver

@@ -1,0 +1,135 @@
+// Depth-first proof-number search over the solver's board, with a bounded
+// transposition table.  One Search proves or disproves "the goal's owner
+// reaches the goal" for one position under one mode (how kos and seki
+// count); the public Solver combines the modes into an Outcome.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+#include "solver/board.h"
+#include "solver/solver.h"
+#include "solver/table.h"
+
+namespace vostra::solver {
+
+// Bit 0: targets that survive to the end count as living (seki).  Bit 1: the
+// owner may retake kos at once; otherwise the opponent may.
+using Mode = int;
+constexpr Mode kSekiWins = 1, kOwnerWinsKo = 2;
+
+struct Position {
+    Board board;
+    uint8_t toPlay = kBlack;
+    bool lastPass = false;
+    bool over = false;  // two passes in a row ended the game
+};
+
+// What the goal asks, fixed for a problem.
+struct Rules {
+    uint8_t owner = kBlack;
+    bool liveType = true;  // Live/Escape: targets must be made safe; else captured
+};
+
+enum class Eval { Open, Win, Loss };  // for the owner
+
+class Search {
+public:
+    Search(const Rules& rules, Table& table);
+
+    // Starts a query: its node and time limits (0: none).
+    void begin(uint64_t maxNodes, int maxMs);
+    bool aborted() const { return limit_ != Limit::None; }
+    Limit limit() const { return limit_; }
+    uint64_t nodes() const { return nodes_; }
+
+    // The line of play that led to the position being solved (its keys are
+    // the history for repetitions).  history: the positions before it.
+    void setLine(const std::vector<Position>& history, const Position& position);
+
+    // Solves the current position in `mode`: true/false when proven or
+    // disproven, with the result's proof depth; nothing when the budget ran
+    // out.  Stored in the table.
+    struct Result {
+        bool known = false, ownerWins = false;
+        int depth = 0;
+    };
+    Result solve(Mode mode);
+
+    // The goal evaluated at a position reached by a move (doublePass: the
+    // move was the second pass in a row).
+    Eval evaluate(const Position& p, bool doublePass) const;
+    // The same in `mode`: targets that survive two passes win where seki does.
+    Eval leafEval(const Position& p, bool doublePass, Mode mode) const;
+
+    // Legal moves of the side to play in mode, in search order; the pass
+    // (kNoPoint) last.
+    void generate(const Position& p, Mode mode, std::vector<int>& moves) const;
+    // Plays `move` (kNoPoint: pass) from `from` into `to`.
+    static void playInto(const Position& from, int move, Position& to);
+
+    uint64_t key(const Position& p, Mode mode) const;
+    uint64_t keyOf(uint64_t stones, int ko, uint8_t toPlay, bool lastPass, bool over, Mode mode) const;
+    bool ignoresKo(uint8_t colour, Mode mode) const
+    {
+        return (colour == rules_.owner) == ((mode & kOwnerWinsKo) != 0);
+    }
+
+    // The child of the current position after `move`, for walking a proof:
+    // its value in `mode` if known (terminal, repetition, or the table).
+    struct ChildValue {
+        bool known = false, ownerWins = false, pathDependent = false;
+        int depth = 0;
+    };
+    ChildValue childValue(Mode mode, int move);
+    // The mode whose keys the line holds (solve() sets it too).
+    void useMode(Mode mode);
+    // Descends to the child after `move` / back up, keeping the line.
+    void push(int move);
+    void pop();
+    const Position& current() const { return line_[ply_]; }
+    int ply() const { return ply_; }
+
+private:
+    // A disproof that leans on a repetition of the position at ply `loop`
+    // of the line holds only while that position is on the line; kNoLoop:
+    // it holds on any line.
+    static constexpr int kNoLoop = 1 << 30;
+    struct Value {
+        uint32_t pn, dn;
+        int depth;
+        int loop;
+    };
+    struct Child {
+        int move;
+        uint64_t key;
+        uint32_t pn, dn;
+        int depth;
+        bool fixed;  // a value that the table does not hold (it leans on the line)
+        int loop;
+    };
+    Value mid(uint32_t thpn, uint32_t thdn, Mode mode);
+    bool expand(Mode mode, std::vector<Child>& kids, bool isOr);
+    // Takes the child's value from the table of a mode that decides it.
+    bool crossMode(Mode mode, Child& c) const;
+    int lineIndex(uint64_t key) const;  // the ply where the line holds `key`, or -1
+    bool tick();
+
+    const Rules& rules_;
+    Table& table_;
+    std::vector<Position> line_;     // line_[0..ply_]: the line from the problem's position
+    std::vector<uint64_t> keys_;     // the same positions' keys in the current mode
+    Mode lineMode_ = 0;              // the mode of keys_
+    int base_ = 0;                   // index in line_ of the position being solved
+    int ply_ = 0;
+    std::vector<std::vector<Child>> kids_;
+    std::vector<int> moves_;
+    int koAfter_ = kNoPoint;  // the ko point after the child being expanded
+    uint64_t nodes_ = 0, maxNodes_ = 0;
+    std::chrono::steady_clock::time_point deadline_;
+    bool timed_ = false;
+    Limit limit_ = Limit::None;
+};
+
+}  // namespace vostra::solver

@@ -1,0 +1,60 @@
+#include "solver/table.h"
+
+namespace vostra::solver {
+
+namespace {
+constexpr size_t kBucket = 4;
+constexpr size_t kFirstSlots = 1u << 14;
+}  // namespace
+
+Table::Table(size_t memoryBytes) : limit_(memoryBytes)
+{
+    size_t n = kFirstSlots;
+    while (n > kBucket && n * sizeof(Entry) > limit_) n /= 2;
+    slots_.assign(n, Entry{});
+    mask_ = n - 1;
+    peak_ = bytes();
+}
+
+const Entry* Table::find(uint64_t key) const
+{
+    const size_t b = key & mask_ & ~(kBucket - 1);
+    for (size_t i = 0; i < kBucket; ++i)
+        if (slots_[b + i].key == key) return &slots_[b + i];
+    return nullptr;
+}
+
+void Table::store(const Entry& e)
+{
+    if (used_ * 4 > slots_.size() * 3 && slots_.size() * 2 * sizeof(Entry) <= limit_) grow();
+    const size_t b = e.key & mask_ & ~(kBucket - 1);
+    Entry* victim = nullptr;
+    for (size_t i = 0; i < kBucket; ++i) {
+        Entry& s = slots_[b + i];
+        if (s.key == e.key) {
+            s = e;
+            return;
+        }
+        if (s.key == 0) {
+            if (!victim || victim->key != 0) victim = &s;
+        } else if (!victim || (victim->key != 0 && s.work < victim->work)) {
+            victim = &s;
+        }
+    }
+    if (victim->key == 0) ++used_;
+    *victim = e;
+}
+
+void Table::grow()
+{
+    std::vector<Entry> old;
+    old.swap(slots_);
+    slots_.assign(old.size() * 2, Entry{});
+    mask_ = slots_.size() - 1;
+    used_ = 0;
+    if (bytes() + old.size() * sizeof(Entry) > peak_) peak_ = bytes() + old.size() * sizeof(Entry);
+    for (const Entry& e : old)
+        if (e.key) store(e);
+}
+
+}  // namespace vostra::solver

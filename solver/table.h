@@ -1,0 +1,38 @@
+// The transposition table of the proof-number search: buckets of four
+// entries, grown by doubling while it stays within its memory bound, then
+// replacing the entry whose subtree cost the least work.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vostra::solver {
+
+constexpr uint32_t kInfinity = 0x3FFFFFFF;
+
+struct Entry {
+    uint64_t key = 0;    // 0: empty
+    uint32_t pn = 1, dn = 1;
+    uint32_t work = 0;   // nodes spent below this position
+    uint16_t depth = 0;  // proof depth once proven or disproven
+    int16_t best = 0;    // the move that proves or refutes, 0 when unknown
+};
+
+class Table {
+public:
+    explicit Table(size_t memoryBytes);
+    // The entry for key, or nullptr.
+    const Entry* find(uint64_t key) const;
+    void store(const Entry& e);
+    size_t bytes() const { return slots_.size() * sizeof(Entry); }
+    size_t peakBytes() const { return peak_; }
+    size_t entries() const { return used_; }
+
+private:
+    void grow();
+    std::vector<Entry> slots_;
+    size_t mask_ = 0, used_ = 0, limit_ = 0, peak_ = 0;
+};
+
+}  // namespace vostra::solver

@@ -1,0 +1,151 @@
+// The solver's board against the trainer's rules over random games on visible
+// areas up to 9x9 and on the whole board (the same moves are legal, the same stones are
+// taken), its own incremental fields
+// against a recount, and Benson's test and the frame on small diagrams.
+// The seed is printed; set VOSTRA_SEED to repeat a run.
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/rules_support.h"
+#include "rules/move.h"
+#include "solver/board.h"
+
+namespace sv = vostra::solver;
+
+namespace {
+
+uint64_t seed()
+{
+    const char* s = std::getenv("VOSTRA_SEED");
+    const uint64_t v = s ? std::strtoull(s, nullptr, 10) : std::random_device{}();
+    std::printf("solver board test seed: %llu (VOSTRA_SEED to repeat)\n", static_cast<unsigned long long>(v));
+    return v;
+}
+
+// A board from rows of 'X' (black), 'O' (white) and anything else (empty);
+// '#' marks points outside the region, '*' an empty point outside it.
+sv::Board boardFrom(const std::vector<std::string>& rows, uint8_t frameColour = sv::kEmpty)
+{
+    sv::Board b(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
+    for (size_t y = 0; y < rows.size(); ++y)
+        for (size_t x = 0; x < rows[y].size(); ++x) {
+            const int p = sv::Board::at(static_cast<int>(x), static_cast<int>(y));
+            const char c = rows[y][x];
+            b.setStone(p, c == 'X' ? sv::kBlack : c == 'O' ? sv::kWhite : sv::kEmpty);
+            if (c == '*') b.setRegion(p, false);
+        }
+    if (frameColour != sv::kEmpty) b.closeRegion(frameColour);
+    else b.finishSetup();
+    return b;
+}
+
+}  // namespace
+
+TEST(SolverBoard, AgreesWithTheTrainersRulesOverRandomGames)
+{
+    std::mt19937_64 rng(seed());
+    for (int game = 0; game < 150; ++game) {
+        const bool full = game % 10 == 0;  // and the whole board now and then
+        const int cols = full ? 19 : 2 + static_cast<int>(rng() % 8);
+        const int rows = full ? 19 : 2 + static_cast<int>(rng() % 8);
+        auto g = rules_test::emptyBoard(cols, rows);
+        // The trainer's board is 19x19 and stones go only in its visible
+        // area; the empty points beyond are liberties nobody can fill.  That
+        // is a region with the rest of the board outside, and no frame.
+        sv::Board b(19, 19);
+        for (int yy = 0; yy < 19; ++yy)
+            for (int xx = 0; xx < 19; ++xx) b.setRegion(sv::Board::at(xx, yy), xx < cols && yy < rows);
+        b.finishSetup();
+        int side = 1;
+        int played = 0;
+        for (int attempt = 0; attempt < 600 && played < 300; ++attempt) {
+            const int x = static_cast<int>(rng() % cols), y = static_cast<int>(rng() % rows);
+            const int p = sv::Board::at(x, y);
+            const uint8_t colour = side > 0 ? sv::kBlack : sv::kWhite;
+            g->sideToMove = side;
+            const bool legal = b.isLegal(p, colour);
+            ASSERT_EQ(playMove(*g, x + 1, y + 1, false), legal)
+                << "game " << game << " move " << played << " at " << x << "," << y;
+            if (!legal) continue;
+            b.play(p, colour);
+            ++played;
+            side = -side;
+            ASSERT_TRUE(b.checkConsistency()) << "game " << game << " move " << played;
+            std::string ours;
+            for (int yy = 0; yy < rows; ++yy) {
+                for (int xx = 0; xx < cols; ++xx) {
+                    const uint8_t c = b.cell(sv::Board::at(xx, yy));
+                    ours += c == sv::kBlack ? 'X' : c == sv::kWhite ? 'O' : '.';
+                }
+                ours += '\n';
+            }
+            std::string theirs;
+            for (const std::string& line : rules_test::diagram(*g)) theirs += line + '\n';
+            ASSERT_EQ(ours, theirs) << "game " << game << " move " << played << " at " << x << "," << y;
+        }
+    }
+}
+
+TEST(SolverBoard, BensonFindsTwoEyesAndNotFalseOnes)
+{
+    std::vector<uint8_t> alive;
+    // Two separate eyes in the corner: alive, and so is nothing of White's.
+    sv::Board b = boardFrom({".X.XO.",
+                             "XXXXO.",
+                             "OOOOO.",
+                             "......"});
+    b.bensonAlive(sv::kBlack, alive);
+    EXPECT_TRUE(alive[sv::Board::at(1, 0)]);
+    EXPECT_TRUE(alive[sv::Board::at(0, 1)]);
+    b.bensonAlive(sv::kWhite, alive);
+    EXPECT_FALSE(alive[sv::Board::at(4, 0)]);
+
+    // One eye of two points is not two eyes.
+    b = boardFrom({"..XO.",
+                   "XXXO.",
+                   "OOOO.",
+                   "....."});
+    b.bensonAlive(sv::kBlack, alive);
+    EXPECT_FALSE(alive[sv::Board::at(2, 0)]);
+
+    // Two chains with one eye each; the point between them touches White.
+    b = boardFrom({".X.X.XO",
+                   "XXOXXXO",
+                   "OO.OOOO",
+                   "OOOOOOO"});
+    b.bensonAlive(sv::kBlack, alive);
+    EXPECT_FALSE(alive[sv::Board::at(1, 0)]);
+}
+
+TEST(SolverBoard, FrameStonesAreNeverCapturedAndGiveBackLastLiberties)
+{
+    // White inside, Black's frame outside the region; the frame closes the
+    // region's open side, and filling the frame's liberties takes nothing.
+    sv::Board b = boardFrom({"..O*",
+                             "XXO*",
+                             "***."},
+                            sv::kBlack);
+    EXPECT_TRUE(b.isFrame(sv::Board::at(3, 0)));
+    EXPECT_TRUE(b.permanentlySafe(sv::Board::at(3, 0)));
+    EXPECT_FALSE(b.permanentlySafe(sv::Board::at(2, 0)));
+    ASSERT_TRUE(b.isLegal(sv::Board::at(0, 0), sv::kWhite));
+    EXPECT_EQ(b.play(sv::Board::at(0, 0), sv::kWhite), 0);
+    EXPECT_TRUE(b.checkConsistency());
+
+    // A white stone whose only liberty lies outside: that point joins the
+    // region rather than becoming frame.
+    b = boardFrom({"XO*",
+                   "XX*",
+                   "***"},
+                  sv::kBlack);
+    EXPECT_FALSE(b.isFrame(sv::Board::at(2, 0)));
+    EXPECT_TRUE(b.inRegion(sv::Board::at(2, 0)));
+    EXPECT_TRUE(b.isFrame(sv::Board::at(2, 1)));
+    EXPECT_EQ(b.liberties(sv::Board::at(1, 0)), 1);
+    EXPECT_TRUE(b.checkConsistency());
+}

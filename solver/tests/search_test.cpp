@@ -1,0 +1,214 @@
+// The solver's proof-number search against a plain exhaustive minimax of the
+// same game on random small positions (at most 7 empty points), in every
+// mode; and the public Answer on them: its result is the one its first moves
+// give.
+// The seed is printed; set VOSTRA_SEED to repeat a run.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "solver/search.h"
+#include "solver/solver.h"
+
+namespace sv = vostra::solver;
+
+namespace {
+
+struct Minimax {
+    const sv::Search& search;
+    sv::Mode mode;
+    bool sekiWins;
+    uint8_t owner;
+    uint64_t nodes = 0, limit = 200000;
+    std::vector<uint64_t> path;
+
+    // Owner wins from p, reached by a move (doublePass when it was the second pass).
+    bool wins(const sv::Position& p)
+    {
+        if (++nodes > limit) return false;
+        std::vector<int> moves;
+        search.generate(p, mode, moves);
+        const bool isOr = p.toPlay == owner;
+        path.push_back(search.key(p, mode));
+        bool result = !isOr;
+        for (int m : moves) {
+            sv::Position c;
+            sv::Search::playInto(p, m, c);
+            bool w;
+            const uint64_t k = search.key(c, mode);
+            bool repeated = false;
+            for (uint64_t q : path) repeated |= q == k;
+            const bool doublePass = m == sv::kNoPoint && p.lastPass;
+            if (repeated) {
+                w = false;
+            } else {
+                sv::Eval e = search.evaluate(c, doublePass);
+                if (e == sv::Eval::Open) w = wins(c);
+                else w = e == sv::Eval::Win || (doublePass && sekiWins && c.board.targetsLeft() > 0);
+            }
+            if (w == isOr) {
+                result = isOr;
+                break;
+            }
+        }
+        path.pop_back();
+        return result;
+    }
+};
+
+struct Random {
+    std::mt19937_64 rng;
+    int below(int n) { return static_cast<int>(rng() % static_cast<uint64_t>(n)); }
+};
+
+// A random legal position on a board of at most 4x4 with few empty points.
+bool randomProblem(Random& r, sv::Problem& p)
+{
+    p.cols = 3 + r.below(2);
+    p.rows = 3 + r.below(2);
+    const int n = p.cols * p.rows;
+    p.stones.assign(n, 0);
+    const int empties = 3 + r.below(5);
+    for (int i = 0; i < n - empties; ++i) {
+        int q;
+        do q = r.below(n);
+        while (p.stones[q]);
+        p.stones[q] = r.below(2) ? 1 : -1;
+    }
+    p.toPlay = r.below(2) ? 1 : -1;
+    p.goalFor = r.below(3) == 0 ? -p.toPlay : 0;
+    const int owner = p.goalFor ? p.goalFor : p.toPlay;
+    const int kind = r.below(3);
+    p.goal.kind = kind == 0 ? sv::GoalKind::Live : kind == 1 ? sv::GoalKind::Kill : sv::GoalKind::Capture;
+    p.goal.sekiCounts = r.below(2);
+    const int targetColour = p.goal.kind == sv::GoalKind::Live ? owner : -owner;
+    std::vector<int> candidates;
+    for (int q = 0; q < n; ++q)
+        if (p.stones[q] == targetColour) candidates.push_back(q);
+    if (candidates.empty()) return false;
+    p.goal.targets.clear();
+    const int q = candidates[r.below(static_cast<int>(candidates.size()))];
+    p.goal.targets.push_back({static_cast<int8_t>(q % p.cols), static_cast<int8_t>(q / p.cols)});
+    // Sometimes a stone of the owner's that must survive (a race).
+    p.goal.keep.clear();
+    if (p.goal.kind != sv::GoalKind::Live && r.below(3) == 0)
+        for (int k = 0; k < n; ++k)
+            if (p.stones[k] == owner) {
+                p.goal.keep.push_back({static_cast<int8_t>(k % p.cols), static_cast<int8_t>(k / p.cols)});
+                break;
+            }
+    p.region.clear();
+    try {
+        sv::Solver check(p);
+    } catch (const std::invalid_argument&) {
+        return false;  // a chain without liberties
+    }
+    return true;
+}
+
+uint64_t seed()
+{
+    const char* s = std::getenv("VOSTRA_SEED");
+    const uint64_t v = s ? std::strtoull(s, nullptr, 10) : std::random_device{}();
+    std::printf("solver search test seed: %llu (VOSTRA_SEED to repeat)\n", static_cast<unsigned long long>(v));
+    return v;
+}
+
+// The board of a problem, set up as the solver does.
+sv::Position positionOf(const sv::Problem& p, uint8_t targetColour)
+{
+    sv::Position pos{sv::Board(p.cols, p.rows), p.toPlay > 0 ? sv::kBlack : sv::kWhite};
+    for (int y = 0; y < p.rows; ++y)
+        for (int x = 0; x < p.cols; ++x) {
+            const int8_t s = p.stones[y * p.cols + x];
+            pos.board.setStone(sv::Board::at(x, y), s > 0 ? sv::kBlack : s < 0 ? sv::kWhite : sv::kEmpty);
+        }
+    for (sv::Point t : p.goal.targets) pos.board.markTarget(sv::Board::at(t.x, t.y));
+    for (sv::Point k : p.goal.keep) pos.board.markKeep(sv::Board::at(k.x, k.y));
+    pos.board.closeRegion(sv::opposite(targetColour));
+    return pos;
+}
+
+int rank(sv::Outcome o)
+{
+    switch (o) {
+    case sv::Outcome::Unconditional: return 3;
+    case sv::Outcome::Seki: return 2;
+    case sv::Outcome::Ko: return 1;
+    case sv::Outcome::Fails: return 0;
+    case sv::Outcome::Unproven: break;
+    }
+    return -1;
+}
+
+std::string diagram(const sv::Problem& p)
+{
+    std::string out;
+    for (int y = 0; y < p.rows; ++y) {
+        for (int x = 0; x < p.cols; ++x) {
+            bool target = false;
+            for (sv::Point t : p.goal.targets) target |= t.x == x && t.y == y;
+            const int8_t s = p.stones[y * p.cols + x];
+            out += s > 0 ? (target ? 'B' : 'X') : s < 0 ? (target ? 'W' : 'O') : '.';
+        }
+        out += '\n';
+    }
+    out += "to play " + std::to_string(p.toPlay) + " goal for " + std::to_string(p.goalFor) + " kind " +
+           std::to_string(static_cast<int>(p.goal.kind)) + "\n";
+    return out;
+}
+
+}  // namespace
+
+TEST(SolverSearch, AgreesWithExhaustiveMinimaxInEveryMode)
+{
+    Random r{std::mt19937_64(seed())};
+    int compared = 0;
+#ifdef NDEBUG
+    const int wanted = 200;
+#else
+    const int wanted = 50;  // the sanitizer build is many times slower
+#endif
+    for (int round = 0; round < 4000 && compared < wanted; ++round) {
+        sv::Problem p;
+        if (!randomProblem(r, p)) continue;
+        const int owner = p.goalFor ? p.goalFor : p.toPlay;
+        sv::Rules rules{owner > 0 ? sv::kBlack : sv::kWhite, p.goal.kind == sv::GoalKind::Live};
+        const uint8_t targetColour = rules.liveType ? rules.owner : sv::opposite(rules.owner);
+        const sv::Position pos = positionOf(p, targetColour);
+        sv::Table scratch(1 << 16);
+        if (sv::Search(rules, scratch).evaluate(pos, false) != sv::Eval::Open) continue;
+        for (sv::Mode mode : {0, 1, 2, 3}) {
+            if ((mode & sv::kSekiWins) && !rules.liveType) continue;
+            sv::Table table(1 << 20);
+            sv::Search search(rules, table);
+            Minimax mm{search, mode, (mode & sv::kSekiWins) != 0, rules.owner, 0, 200000, {}};
+            const bool expected = mm.wins(pos);
+            if (mm.nodes > mm.limit) continue;
+            search.begin(0, 0);
+            search.setLine({}, pos);
+            const sv::Search::Result got = search.solve(mode);
+            ASSERT_TRUE(got.known);
+            ASSERT_EQ(got.ownerWins, expected) << "round " << round << " mode " << mode << "\n" << diagram(p);
+            ++compared;
+        }
+        // The public answer combines the modes; its result is the best first
+        // move's for the side to play when it owns the goal, the worst otherwise.
+        const sv::Answer a = sv::solve(p);
+        ASSERT_NE(a.result, sv::Outcome::Unproven) << diagram(p);
+        int best = -1, worst = 4;
+        for (const sv::MoveResult& m : a.firstMoves) {
+            best = std::max(best, rank(m.outcome));
+            worst = std::min(worst, rank(m.outcome));
+        }
+        if (!a.firstMoves.empty()) {
+            EXPECT_EQ(rank(a.result), p.goalFor == 0 ? best : worst) << "round " << round << "\n" << diagram(p);
+        }
+    }
+    EXPECT_GE(compared, wanted / 2);
+}
