@@ -96,8 +96,12 @@ TEST_F(GdiTest, EllipseFillsItsBoxSymmetricallyWithOutlineAndInside) {
             EXPECT_LE(runs, 1);
         }
         EXPECT_TRUE(touchesLeft && touchesTop);
-        if (w >= 3 && h >= 3) EXPECT_EQ(client(left + w / 2, top + h / 2), 0x0000FFu);
-        if (w == h && w >= 8) EXPECT_TRUE(!in(0, 0) && in(0, h / 2) && in(w / 2, 0));  // round, not square
+        if (w >= 3 && h >= 3) {
+            EXPECT_EQ(client(left + w / 2, top + h / 2), 0x0000FFu);
+        }
+        if (w == h && w >= 8) {
+            EXPECT_TRUE(!in(0, 0) && in(0, h / 2) && in(w / 2, 0));  // round, not square
+        }
     }
 }
 

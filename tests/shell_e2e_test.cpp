@@ -107,7 +107,8 @@ TEST(ShellProgram, ProblemNumberSurvivesARestart)
     // Missing, damaged, zero, negative or too large: problem 1.
     char tooLarge[32];
     std::snprintf(tooLarge, sizeof tooLarge, "dword:%08x", problems + 1);
-    for (const std::string value : {std::string(), std::string("garbage"), std::string("dword:00000000"), std::string("dword:ffffffff"), std::string(tooLarge)}) {
+    for (const std::string& value : {std::string(), std::string("garbage"), std::string("dword:00000000"),
+                                     std::string("dword:ffffffff"), std::string(tooLarge)}) {
         std::remove(dir.file("registry.reg").c_str());
         if (value == "garbage") writeFile(dir.file("registry.reg"), "\x01\x02garbage");
         else if (!value.empty()) writeStore(dir.path(), value);

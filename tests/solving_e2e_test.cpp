@@ -101,7 +101,9 @@ void runPlan(const Plan& p, int problem)
         SCOPED_TRACE("problem " + std::to_string(problem) + ", " + p.what[i]);
         EXPECT_EQ(t.dumps[i].field("problem"), std::to_string(p.problems[i]));
         EXPECT_EQ(t.events[i], p.events[i]);
-        if (!p.states[i].empty()) EXPECT_EQ(stateOf(t.dumps[i]), p.states[i]);
+        if (!p.states[i].empty()) {
+            EXPECT_EQ(stateOf(t.dumps[i]), p.states[i]);
+        }
     }
 }
 
@@ -132,9 +134,10 @@ TEST_F(SolvingSessions, EveryLineOfEveryCatalogueProblem)
         for (int leaf : m.tree.leaves()) {
             ++session;
             playSession(p, m, leaf, session % 2 == 0, session % 4 < 2);
-            if (sound)
+            if (sound) {
                 EXPECT_EQ(m.tree.flag[leaf] == '1' ? m.solved : m.failed, true)
                     << "problem " << problem << ", line to node " << leaf;
+            }
             p.checkpoint(m, "line to node " + std::to_string(leaf));
             if (m.solved && !leftForNext && count > 1) {
                 // The right soft key now reads "Next problem" and goes there;
