@@ -2,8 +2,8 @@
 """Seeds the game logic with single mistakes and counts how many the test suite
 catches.
 
-Each mutant changes one place in one source file of the game logic (game/,
-problems/, rules/, solving/, view/ by default): a comparison turned around
+Each mutant changes one place in one source file of the game logic (game/, board/,
+problems/, rules/, solving/, view/, control/ by default): a comparison turned around
 (< and >=, > and <=, == and !=), && for || and back, a whole-number constant
 one higher, true for false and back.  The kind of mistake is drawn evenly,
 then one of its places, with a fixed seed, so the same seed gives the same mistakes on the same
@@ -35,7 +35,7 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-DEFAULT_DIRS = ["game", "problems", "rules", "solving", "view"]
+DEFAULT_DIRS = ["game", "board", "problems", "rules", "solving", "view", "control"]
 
 # (name, pattern, replacement); patterns are matched on code with comments
 # and literals blanked out, so they never touch text inside them.
