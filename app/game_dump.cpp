@@ -23,7 +23,7 @@ std::string dumpGame()
     out += "state problem=" + std::to_string(g.currentProblem) + " node=" + std::to_string(g.currentNode) +
            " depth=" + std::to_string(g.currentDepth) + " move=" + std::to_string(g.moveNumber) +
            " side=" + (g.sideToMove == 1 ? "B" : "W") + " solved=" + flag(g.solvedFlag) +
-           " failed=" + flag(g.failedFlag) + " pending=" + flag(g.variationPending) +
-           " offtree=" + flag(g.offTree) + " free=" + flag(g.freeMode) + " history=" + history + "\n";
+           " failed=" + flag(g.failedFlag) + " pending=" + flag(g.variationPending) + " offtree=" + flag(g.offTree) +
+           " free=" + flag(g.freeMode) + " history=" + history + "\n";
     return out;
 }

@@ -6,7 +6,8 @@
 
 namespace {
 
-bool parseSize(const char* text, int& width, int& height) {
+bool parseSize(const char* text, int& width, int& height)
+{
     int w = 0, h = 0;
     char x = 0, extra = 0;
     if (std::sscanf(text, "%d%c%d%c", &w, &x, &h, &extra) != 3 || x != 'x') return false;
@@ -18,7 +19,8 @@ bool parseSize(const char* text, int& width, int& height) {
 
 }  // namespace
 
-bool parseLaunchOptions(int argc, char** argv, LaunchOptions& o, std::string& error) {
+bool parseLaunchOptions(int argc, char** argv, LaunchOptions& o, std::string& error)
+{
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
         auto value = [&]() -> const char* {

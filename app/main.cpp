@@ -110,7 +110,8 @@ int runDesktop(const LaunchOptions& options)
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     LaunchOptions options;
     std::string error;
     if (!parseLaunchOptions(argc, argv, options, error)) {

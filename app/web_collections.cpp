@@ -14,15 +14,13 @@
 
 namespace {
 
-EM_JS(void, jsProgress, (const char* id, const char* text), {
-    vostraCollections.progressChanged(UTF8ToString(id), UTF8ToString(text));
-});
+EM_JS(void, jsProgress, (const char* id, const char* text),
+      { vostraCollections.progressChanged(UTF8ToString(id), UTF8ToString(text)); });
 
 EM_JS(void, jsInUse, (const char* id), { vostraCollections.inUse(UTF8ToString(id)); });
 
-EM_JS(void, jsStatus, (const char* line, const char* outcomes, int current), {
-    vostraCollections.statusChanged(UTF8ToString(line), UTF8ToString(outcomes), current);
-});
+EM_JS(void, jsStatus, (const char* line, const char* outcomes, int current),
+      { vostraCollections.statusChanged(UTF8ToString(line), UTF8ToString(outcomes), current); });
 
 class PageKeeper : public CollectionKeeper {
 public:

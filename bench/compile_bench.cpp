@@ -24,14 +24,14 @@ std::string generatedProblem(std::mt19937& rng, int number)
         s += static_cast<char>('a' + rng() % limit);
         return s;
     };
-    std::string sgf = "(;GM[1]FF[4]CA[UTF-8]SZ[19]PL[B]GN[Generated " + std::to_string(number) +
-                      "]\nC[Black to live.]\nAB";
+    std::string sgf =
+        "(;GM[1]FF[4]CA[UTF-8]SZ[19]PL[B]GN[Generated " + std::to_string(number) + "]\nC[Black to live.]\nAB";
     for (int i = 0; i < 8; ++i) sgf += "[" + point(7) + "]";
     sgf += "\nAW";
     for (int i = 0; i < 6; ++i) sgf += "[" + point(7) + "]";
     sgf += "\n(;B[" + point(6) + "];W[" + point(6) + "];B[" + point(6) + "]C[Correct, Black lives.])\n";
-    sgf += "(;B[" + point(6) + "];W[" + point(6) + "](;B[" + point(6) + "]C[Correct.])(;B[" + point(6) +
-           "];W[" + point(6) + "]C[Wrong.]))\n";
+    sgf += "(;B[" + point(6) + "];W[" + point(6) + "](;B[" + point(6) + "]C[Correct.])(;B[" + point(6) + "];W[" +
+           point(6) + "]C[Wrong.]))\n";
     for (int i = 0; i < 3; ++i) sgf += "(;B[" + point(6) + "];W[" + point(6) + "]C[Wrong, Black dies.])\n";
     return sgf + ")\n";
 }

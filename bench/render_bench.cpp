@@ -6,8 +6,8 @@
 #include <random>
 
 #include "game/context.h"
-#include "platform/frontend.h"
 #include "game/layout.h"
+#include "platform/frontend.h"
 #include "view/render.h"
 
 namespace {
@@ -32,8 +32,8 @@ struct Board {
         wc.lpszClassName = L"BENCH";
         RegisterClassW(&wc);
         g = std::make_unique<GameContext>();
-        g->mainWindow = CreateWindowExW(0, L"BENCH", L"bench", WS_VISIBLE, 0, 26, 240, 268, nullptr,
-                                        nullptr, nullptr, nullptr);
+        g->mainWindow =
+            CreateWindowExW(0, L"BENCH", L"bench", WS_VISIBLE, 0, 26, 240, 268, nullptr, nullptr, nullptr, nullptr);
         g->problemCols = g->problemRows = 19;
         fitBoardToProblem(*g);
         std::mt19937 rng(7);

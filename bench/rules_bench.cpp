@@ -17,9 +17,9 @@
 #include <utility>
 #include <vector>
 
+#include "board/board.h"
 #include "game/context.h"
 #include "problems/record.h"
-#include "board/board.h"
 #include "rules/move.h"
 #include "rules/takeback.h"
 #include "tools/record_encoder.h"

@@ -9,12 +9,12 @@
 #include <memory>
 #include <string>
 
+#include "control/input.h"
 #include "game/context.h"
+#include "game/layout.h"
 #include "platform/frontend.h"
 #include "problems/tree.h"
 #include "resources/resources.h"
-#include "control/input.h"
-#include "game/layout.h"
 
 namespace {
 
@@ -49,8 +49,8 @@ struct Problem {
         wc.lpszClassName = L"BENCH";
         RegisterClassW(&wc);
         g = std::make_unique<GameContext>();
-        g->mainWindow = CreateWindowExW(0, L"BENCH", L"bench", WS_VISIBLE, 0, 26, 240, 268, nullptr, nullptr,
-                                        nullptr, nullptr);
+        g->mainWindow =
+            CreateWindowExW(0, L"BENCH", L"bench", WS_VISIBLE, 0, 26, 240, 268, nullptr, nullptr, nullptr, nullptr);
         g->successText = L"Success";
         g->failureText = L"Failure";
         g->goodText = L"Good";

@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "board/board.h"
 #include "platform/frontend.h"
 #include "problems/tree.h"
-#include "board/board.h"
 #include "solving/reached.h"
 
 extern const unsigned char kBuiltinProblemTexts[];
@@ -34,10 +34,14 @@ std::string transcriptText(const std::string& caption)
 {
     std::string out;
     for (char c : caption) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\r' || c == '\t') out += ' ';
-        else out += c;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r' || c == '\t')
+            out += ' ';
+        else
+            out += c;
     }
     return out;
 }

@@ -27,11 +27,16 @@ std::string escapeTableText(std::string_view text)
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\t') out += "\\t";
-        else if (c == '\r') continue;
-        else out += c;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\r')
+            continue;
+        else
+            out += c;
     }
     return out;
 }
@@ -77,9 +82,12 @@ bool TextTable::parse(std::string_view text, std::string& error)
         std::string value = unescapeTableText(line.substr(tab2 + 1));
         ProblemTexts& p = problems_[n];
         int32_t entry = 0;
-        if (key == "title") p.title = std::move(value);
-        else if (key == "goal") p.goal = std::move(value);
-        else if (parseNumber(key, entry)) p.comments[entry] = std::move(value);
+        if (key == "title")
+            p.title = std::move(value);
+        else if (key == "goal")
+            p.goal = std::move(value);
+        else if (parseNumber(key, entry))
+            p.comments[entry] = std::move(value);
     }
     return true;
 }
@@ -92,8 +100,10 @@ const ProblemTexts& TextTable::problem(int32_t n) const
 
 void TextTable::set(int32_t n, ProblemTexts texts)
 {
-    if (texts.empty()) problems_.erase(n);
-    else problems_[n] = std::move(texts);
+    if (texts.empty())
+        problems_.erase(n);
+    else
+        problems_[n] = std::move(texts);
 }
 
 std::string TextTable::write() const

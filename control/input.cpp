@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "board/board.h"
-#include "solving/solve.h"
 #include "game/layout.h"
+#include "solving/solve.h"
 #include "view/render.h"
 
 namespace {
@@ -18,8 +18,7 @@ constexpr int32 kTapMarginBelow = 26;
 bool nearPoint(const GameContext& g, int32 x, int32 y, int32 col, int32 row)
 {
     const int32 tolerance = g.stoneRadius - 1;
-    return std::abs(x - pointCenterX(g, col)) < tolerance &&
-           std::abs(y - pointCenterY(g, row)) < tolerance;
+    return std::abs(x - pointCenterX(g, col)) < tolerance && std::abs(y - pointCenterY(g, row)) < tolerance;
 }
 
 }  // namespace
@@ -45,8 +44,8 @@ void handleTap(GameContext& g, int32 x, int32 y)
 void updateCursor(GameContext& g, int32 x, int32 y)
 {
     const int32 col = colAtX(g, x), row = rowAtY(g, y);
-    const bool playable = isOnBoard(g, col, row) && nearPoint(g, x, y, col, row) &&
-                          (g.sideToMove == 1 || g.freeMode != 0);
+    const bool playable =
+        isOnBoard(g, col, row) && nearPoint(g, x, y, col, row) && (g.sideToMove == 1 || g.freeMode != 0);
     SetCursor(LoadCursorW(nullptr, playable ? IDC_HAND : IDC_ARROW));
     ShowCursor(TRUE);
 }

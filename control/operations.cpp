@@ -2,15 +2,15 @@
 
 #include <string>
 
+#include "game/catalogue.h"
 #include "game/commands.h"
 #include "game/format.h"
 #include "game/notify.h"
-#include "game/catalogue.h"
+#include "platform/frontend.h"
 #include "problems/record.h"
 #include "problems/tree.h"
 #include "solving/hints.h"
 #include "solving/solve.h"
-#include "platform/frontend.h"
 #include "view/render.h"
 
 int32 rightKeyMode = 0;
@@ -103,10 +103,7 @@ void toggleFreeMode(GameContext& g)
     InvalidateRect(g.mainWindow, nullptr, FALSE);
 }
 
-void toggleSound(GameContext& g)
-{
-    g.soundOn = !g.soundOn;
-}
+void toggleSound(GameContext& g) { g.soundOn = !g.soundOn; }
 
 void playPass(GameContext& g)
 {

@@ -11,11 +11,11 @@
 #include <cstring>
 #include <memory>
 
+#include "board/board.h"
 #include "game/context.h"
 #include "platform/frontend.h"
 #include "problems/record.h"
 #include "problems/tree.h"
-#include "board/board.h"
 #include "rules/move.h"
 #include "rules/takeback.h"
 #include "tests/board_check.h"
@@ -104,7 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             replayMoves(*g, static_cast<int32>(a) * 2 + (b & 1) - 1);
             break;
         case 6:
-            if (a % 8 == 0) startProblem(*g);
+            if (a % 8 == 0)
+                startProblem(*g);
             else
                 for (int k = 0; k < b % 64; ++k) playMove(*g, 20, 20, false);
             break;

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "game/context.h"
-#include "tools/decoded_problem.h"
 #include "tools/charset.h"
+#include "tools/decoded_problem.h"
 #include "tools/problem_compiler.h"
 #include "tools/problem_texts.h"
 #include "tools/record_check.h"

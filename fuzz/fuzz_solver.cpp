@@ -35,11 +35,16 @@ struct Bytes {
 int rank(sv::Outcome o)
 {
     switch (o) {
-    case sv::Outcome::Unconditional: return 3;
-    case sv::Outcome::Seki: return 2;
-    case sv::Outcome::Ko: return 1;
-    case sv::Outcome::Fails: return 0;
-    case sv::Outcome::Unproven: break;
+    case sv::Outcome::Unconditional:
+        return 3;
+    case sv::Outcome::Seki:
+        return 2;
+    case sv::Outcome::Ko:
+        return 1;
+    case sv::Outcome::Fails:
+        return 0;
+    case sv::Outcome::Unproven:
+        break;
     }
     return -1;
 }
@@ -88,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t bits = in.next();
     p.toPlay = bits & 1 ? 1 : -1;
     p.goalFor = (bits >> 1) % 3 == 2 ? -p.toPlay : 0;
-    static const sv::GoalKind kinds[] = {sv::GoalKind::Live, sv::GoalKind::Kill, sv::GoalKind::Capture,
+    static const sv::GoalKind kinds[] = {sv::GoalKind::Live,   sv::GoalKind::Kill,          sv::GoalKind::Capture,
                                          sv::GoalKind::Escape, sv::GoalKind::CapturingRace, sv::GoalKind::Connect};
     p.goal.kind = kinds[(bits >> 3) % 6];
     p.goal.sekiCounts = bits & 0x80;
@@ -110,8 +115,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<sv::Point> moves;
     while (!in.done() && moves.size() < 6) {
         const uint8_t m = in.next();
-        moves.push_back(m == 255 ? sv::kPass : sv::Point{static_cast<int8_t>(m % p.cols),
-                                                         static_cast<int8_t>((m / p.cols) % p.rows)});
+        moves.push_back(m == 255
+                            ? sv::kPass
+                            : sv::Point{static_cast<int8_t>(m % p.cols), static_cast<int8_t>((m / p.cols) % p.rows)});
     }
 
     sv::Budget budget;
@@ -125,8 +131,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // The same moves on a bare board keep its fields in step.
         sv::Board b(p.cols, p.rows);
         for (int i = 0; i < n; ++i)
-            b.setStone(sv::Board::at(i % p.cols, i / p.cols),
-                       p.stones[i] > 0 ? sv::kBlack : p.stones[i] < 0 ? sv::kWhite : sv::kEmpty);
+            b.setStone(sv::Board::at(i % p.cols, i / p.cols), p.stones[i] > 0   ? sv::kBlack
+                                                              : p.stones[i] < 0 ? sv::kWhite
+                                                                                : sv::kEmpty);
         b.finishSetup();
         int side = p.toPlay;
         size_t legal = 0;

@@ -21,7 +21,7 @@ char* stateEnd(GameContext& g) { return reinterpret_cast<char*>(&g.blackBrush); 
 
 void createPalette(GameContext& g)
 {
-    HBRUSH* brushes[9] = {&g.blackBrush, &g.whiteBrush, &g.redBrush,     &g.greenBrush, &g.blueBrush,
+    HBRUSH* brushes[9] = {&g.blackBrush,  &g.whiteBrush,   &g.redBrush,  &g.greenBrush, &g.blueBrush,
                           &g.yellowBrush, &g.magentaBrush, &g.cyanBrush, &g.grayBrush};
     HPEN* pens[5] = {&g.redPen, &g.blackPen, &g.grayPen, &g.magentaPen, &g.cyanPen};
     for (int i = 0; i < 9; ++i) *brushes[i] = CreateSolidBrush(kBrushColours[i]);
@@ -85,7 +85,7 @@ GameContext& GameContext::operator=(const GameContext& other)
 GameContext::~GameContext()
 {
     HPEN pens[5] = {redPen, blackPen, grayPen, magentaPen, cyanPen};
-    HBRUSH brushes[9] = {blackBrush, whiteBrush,   redBrush,  greenBrush, blueBrush,
+    HBRUSH brushes[9] = {blackBrush,  whiteBrush,   redBrush,  greenBrush, blueBrush,
                          yellowBrush, magentaBrush, cyanBrush, grayBrush};
     for (HPEN p : pens) DeleteObject(p);
     for (HBRUSH b : brushes) DeleteObject(b);

@@ -54,8 +54,7 @@ public:
     uint8_t solvedFlag;
     uint8_t failedFlag;
     uint8_t variationPending;
-    HBRUSH blackBrush, whiteBrush, redBrush, greenBrush, blueBrush, yellowBrush, magentaBrush,
-        cyanBrush, grayBrush;
+    HBRUSH blackBrush, whiteBrush, redBrush, greenBrush, blueBrush, yellowBrush, magentaBrush, cyanBrush, grayBrush;
     HPEN redPen, blackPen, grayPen, magentaPen, cyanPen;
     uint8_t soundOn;
     uint8_t problemLoaded;

@@ -28,15 +28,9 @@ void fitBoardToProblem(GameContext& g)
     computeVisibleLines(g);
 }
 
-int32 pointCenterX(const GameContext& g, int32 col)
-{
-    return g.cellSize * (col - 1) + g.stoneRadius + g.boardOriginX;
-}
+int32 pointCenterX(const GameContext& g, int32 col) { return g.cellSize * (col - 1) + g.stoneRadius + g.boardOriginX; }
 
-int32 pointCenterY(const GameContext& g, int32 row)
-{
-    return g.cellSize * (row - 1) + g.stoneRadius + g.boardOriginY;
-}
+int32 pointCenterY(const GameContext& g, int32 row) { return g.cellSize * (row - 1) + g.stoneRadius + g.boardOriginY; }
 
 int32 colAtX(const GameContext& g, int32 x)
 {

@@ -238,10 +238,18 @@ ProgressCounts countOutcomes(const std::vector<Outcome>& outcomes)
     ProgressCounts n;
     for (Outcome o : outcomes) {
         switch (o) {
-        case Outcome::FirstTry: ++n.firstTry; break;
-        case Outcome::AfterMistakes: ++n.afterMistakes; break;
-        case Outcome::Failed: ++n.failed; break;
-        case Outcome::NotTried: ++n.notTried; break;
+        case Outcome::FirstTry:
+            ++n.firstTry;
+            break;
+        case Outcome::AfterMistakes:
+            ++n.afterMistakes;
+            break;
+        case Outcome::Failed:
+            ++n.failed;
+            break;
+        case Outcome::NotTried:
+            ++n.notTried;
+            break;
         }
     }
     return n;

@@ -2,10 +2,10 @@
 
 #include <chrono>
 
+#include "game/catalogue.h"
 #include "host/collection_store.h"
 #include "host/open_paths.h"
 #include "host/trainer_host.h"
-#include "game/catalogue.h"
 
 namespace {
 
@@ -31,16 +31,14 @@ void keepFiles()
 }
 
 // Compiles and keeps the paths' collection; false when nothing compiled.
-bool compileAndKeep(const std::vector<std::string>& paths, Collection& c, std::vector<Outcome>& outcomes,
-                    FILE* report)
+bool compileAndKeep(const std::vector<std::string>& paths, Collection& c, std::vector<Outcome>& outcomes, FILE* report)
 {
     const auto start = std::chrono::steady_clock::now();
     CollectionCompiler compiler;
     compilePaths(paths, compiler);
     const std::string name = collectionNameFor(paths);
     for (const std::string& m : compiler.messages()) std::fprintf(report, "%s\n", m.c_str());
-    const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     if (compiler.problems() == 0) {
         std::fprintf(report, "%s: no problem could be used (%d file%s read); nothing was changed\n", name.c_str(),
                      compiler.files(), compiler.files() == 1 ? "" : "s");
@@ -68,10 +66,14 @@ bool compileAndKeep(const std::vector<std::string>& paths, Collection& c, std::v
 const char* outcomeText(Outcome o)
 {
     switch (o) {
-    case Outcome::FirstTry: return "solved at the first try";
-    case Outcome::AfterMistakes: return "solved after mistakes";
-    case Outcome::Failed: return "failed, not yet solved";
-    case Outcome::NotTried: break;
+    case Outcome::FirstTry:
+        return "solved at the first try";
+    case Outcome::AfterMistakes:
+        return "solved after mistakes";
+    case Outcome::Failed:
+        return "failed, not yet solved";
+    case Outcome::NotTried:
+        break;
     }
     return "not tried";
 }
@@ -163,7 +165,8 @@ int printProgress(const std::string& name, FILE* out, FILE* err)
         std::vector<Outcome> o;
         if (!store().load(id, c, o, err)) continue;
         const ProgressCounts n = countOutcomes(o);
-        std::fprintf(out, "%s (%s): %zu problems, %d solved at the first try, %d after mistakes, %d failed, %d not tried\n",
+        std::fprintf(out,
+                     "%s (%s): %zu problems, %d solved at the first try, %d after mistakes, %d failed, %d not tried\n",
                      c.name.c_str(), id.c_str(), c.records.size(), n.firstTry, n.afterMistakes, n.failed, n.notTried);
         std::fprintf(out, "%7s  %-24s %s\n", "problem", "outcome", "source");
         for (size_t i = 0; i < c.records.size(); ++i)

@@ -33,8 +33,10 @@ void compileZip(const std::string& path, const std::string& bytes, CollectionCom
     if (entries.empty()) compiler.addProblem(path + ": no SGF files in the archive");
     for (const ZipEntry& e : entries) {
         const std::string name = path + "/" + e.name;
-        if (!e.error.empty()) compiler.addProblem(name + ": skipped: " + e.error);
-        else compiler.addFile(name, e.data);
+        if (!e.error.empty())
+            compiler.addProblem(name + ": skipped: " + e.error);
+        else
+            compiler.addFile(name, e.data);
     }
 }
 
@@ -52,8 +54,10 @@ void compileFile(const std::string& path, CollectionCompiler& compiler)
         compiler.addProblem(path + ": cannot read: " + std::strerror(errno));
         return;
     }
-    if (isZipName(path) || looksLikeZip(text)) compileZip(path, text, compiler);
-    else compiler.addFile(path, text);
+    if (isZipName(path) || looksLikeZip(text))
+        compileZip(path, text, compiler);
+    else
+        compiler.addFile(path, text);
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 #include "host/trainer_host.h"
 
 #include "captions/captions.h"
+#include "control/operations.h"
+#include "game/catalogue.h"
 #include "game/commands.h"
 #include "game/context.h"
 #include "game/notify.h"
-#include "control/operations.h"
 #include "platform/frontend.h"
-#include "game/catalogue.h"
 #include "shell/dialogs.h"
 
 namespace {
@@ -80,8 +80,10 @@ void record(int32 number, bool solved)
     Outcome& o = a.outcomes[size_t(number - 1)];
     Outcome now = o;
     if (solved) {
-        if (o == Outcome::NotTried) now = S().clean ? Outcome::FirstTry : Outcome::AfterMistakes;
-        else if (o == Outcome::Failed) now = Outcome::AfterMistakes;
+        if (o == Outcome::NotTried)
+            now = S().clean ? Outcome::FirstTry : Outcome::AfterMistakes;
+        else if (o == Outcome::Failed)
+            now = Outcome::AfterMistakes;
     } else if (o == Outcome::NotTried) {
         now = Outcome::Failed;
     }
@@ -163,8 +165,10 @@ void post(Pending p)
     S().pending = std::move(p);
     if (!S().started) return;  // startHost() makes the switch
     GameContext& g = theGame();
-    if (g.mainWindow) PostMessageW(g.mainWindow, kHostMessage, 0, 0);
-    else if (S().pending.kind != Pending::Select) activate(S().pending);
+    if (g.mainWindow)
+        PostMessageW(g.mainWindow, kHostMessage, 0, 0);
+    else if (S().pending.kind != Pending::Select)
+        activate(S().pending);
 }
 
 }  // namespace

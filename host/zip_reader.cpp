@@ -85,7 +85,8 @@ bool readZip(std::string_view a, bool (*wanted)(std::string_view), uint64_t maxS
         } else if (method != 0 && method != 8) {
             e.error = "compression method " + std::to_string(method) + " is not supported";
         } else if (size > maxSize) {
-            e.error = std::to_string(size) + " bytes; files of more than " + std::to_string(maxSize) + " bytes are not read";
+            e.error =
+                std::to_string(size) + " bytes; files of more than " + std::to_string(maxSize) + " bytes are not read";
         } else if (uint64_t(local) + 30 > a.size() || le32(a, local) != kLocalHeader) {
             e.error = "damaged entry (no local header)";
         } else {
@@ -93,8 +94,10 @@ bool readZip(std::string_view a, bool (*wanted)(std::string_view), uint64_t maxS
             if (data + packed > a.size()) {
                 e.error = "damaged entry (data past the end of the archive)";
             } else if (method == 0) {
-                if (packed != size) e.error = "damaged entry (sizes differ)";
-                else e.data.assign(a.substr(size_t(data), packed));
+                if (packed != size)
+                    e.error = "damaged entry (sizes differ)";
+                else
+                    e.data.assign(a.substr(size_t(data), packed));
             } else if (!inflateRaw(a.substr(size_t(data), packed), size, e.data)) {
                 e.data.clear();
                 e.error = "damaged compressed data";

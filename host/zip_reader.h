@@ -8,9 +8,9 @@
 #include <vector>
 
 struct ZipEntry {
-    std::string name;  // the path inside the archive, '/' separated
-    std::string data;  // the uncompressed bytes; empty when error is set
-    std::string error; // why the entry could not be read, or ""
+    std::string name;   // the path inside the archive, '/' separated
+    std::string data;   // the uncompressed bytes; empty when error is set
+    std::string error;  // why the entry could not be read, or ""
 };
 
 // The entries of the archive whose name `wanted` accepts (directories are

@@ -15,7 +15,8 @@ CursorObject waitCursor{CursorShape::Wait, "wait"};
 HCURSOR current = &arrowCursor;
 int showCount = 0;
 
-void tellFrontEnd() {
+void tellFrontEnd()
+{
     FrontEnd* fe = platformFrontEnd();
     if (!fe) return;
     fe->cursorChanged(current && showCount >= 0 ? current->shape : CursorShape::Hidden);
@@ -23,12 +24,14 @@ void tellFrontEnd() {
 
 }  // namespace
 
-void cursorReset() {
+void cursorReset()
+{
     current = &arrowCursor;
     showCount = 0;
 }
 
-HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name) {
+HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name)
+{
     if (name == IDC_ARROW) return &arrowCursor;
     if (name == IDC_HAND) return &handCursor;
     if (name == IDC_WAIT) return &waitCursor;
@@ -36,7 +39,8 @@ HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name) {
     return nullptr;
 }
 
-HCURSOR SetCursor(HCURSOR cursor) {
+HCURSOR SetCursor(HCURSOR cursor)
+{
     if (cursor && cursor != &arrowCursor && cursor != &handCursor && cursor != &waitCursor) return current;
     HCURSOR previous = current;
     if (cursor == current) return previous;
@@ -46,7 +50,8 @@ HCURSOR SetCursor(HCURSOR cursor) {
     return previous;
 }
 
-int ShowCursor(BOOL show) {
+int ShowCursor(BOOL show)
+{
     const int before = showCount;
     showCount += show ? 1 : -1;
     if ((before >= 0) != (showCount >= 0)) tellFrontEnd();

@@ -45,7 +45,10 @@ Dialog* dialogOf(HWND hwnd)
     return validWindow(hwnd) && hasClass(hwnd, kDialogClass) ? static_cast<Dialog*>(hwnd->extra) : nullptr;
 }
 
-void fillClient(DeviceContext* dc, RECT r, uint32_t pixel) { fillScreenRect(dc, offsetRect(r, dc->originX, dc->originY), pixel); }
+void fillClient(DeviceContext* dc, RECT r, uint32_t pixel)
+{
+    fillScreenRect(dc, offsetRect(r, dc->originX, dc->originY), pixel);
+}
 
 void frameClient(DeviceContext* dc, RECT r, uint32_t pixel)
 {
@@ -64,7 +67,10 @@ RECT clientOf(HWND hwnd)
 
 int controlId(HWND hwnd) { return int(reinterpret_cast<intptr_t>(hwnd->id)); }
 
-bool focusable(const Window* w) { return w->visible && w->enabled && (hasClass(w, kEditClass) || hasClass(w, kButtonClass)); }
+bool focusable(const Window* w)
+{
+    return w->visible && w->enabled && (hasClass(w, kEditClass) || hasClass(w, kButtonClass));
+}
 
 // ---- controls -------------------------------------------------------------------
 
@@ -179,7 +185,8 @@ LRESULT CALLBACK buttonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             const bool down = state && state->pressed;
             fillClient(dc, c, down ? kControlInk : kButtonFace);
             frameClient(dc, c, kControlInk);
-            if (GetFocus() == hwnd && !down) frameClient(dc, RECT{c.left + 2, c.top + 2, c.right - 2, c.bottom - 2}, 0x808080);
+            if (GetFocus() == hwnd && !down)
+                frameClient(dc, RECT{c.left + 2, c.top + 2, c.right - 2, c.bottom - 2}, 0x808080);
             dc->bkMode = TRANSPARENT;
             dc->textColour = colourOfPixel(down ? kButtonFace : kControlInk);
             drawTextRaw(dc, hwnd->text.c_str(), int(hwnd->text.size()), &c, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -252,7 +259,8 @@ void registerClasses()
     const struct {
         const WCHAR* name;
         WNDPROC proc;
-    } classes[] = {{kDialogClass, dialogProc}, {kStaticClass, staticProc}, {kEditClass, editProc}, {kButtonClass, buttonProc}};
+    } classes[] = {
+        {kDialogClass, dialogProc}, {kStaticClass, staticProc}, {kEditClass, editProc}, {kButtonClass, buttonProc}};
     for (const auto& c : classes) {
         WNDCLASSW wc{};
         wc.lpfnWndProc = c.proc;
@@ -322,8 +330,8 @@ struct ControlSpec {
     std::wstring text;
 };
 
-HWND createDialog(HWND owner, const std::wstring& caption, int width, int height, const std::vector<ControlSpec>& controls,
-                  DLGPROC proc)
+HWND createDialog(HWND owner, const std::wstring& caption, int width, int height,
+                  const std::vector<ControlSpec>& controls, DLGPROC proc)
 {
     registerClasses();
     Window* top = validWindow(owner) ? owner : nullptr;
@@ -332,7 +340,8 @@ HWND createDialog(HWND owner, const std::wstring& caption, int width, int height
     const int areaTop = kTitleBarHeight, areaBottom = std::max(areaTop + height, screenHeight() - kMenuBarHeight);
     const int x = std::max(0, (screenWidth() - width) / 2);
     const int y = std::max(areaTop, areaTop + (areaBottom - areaTop - height) / 2);
-    HWND dialog = CreateWindowExW(0, kDialogClass, caption.c_str(), 0, x, y, width, height, top, nullptr, nullptr, nullptr);
+    HWND dialog =
+        CreateWindowExW(0, kDialogClass, caption.c_str(), 0, x, y, width, height, top, nullptr, nullptr, nullptr);
     if (!dialog) return nullptr;
     auto* d = new Dialog;
     d->proc = proc;
@@ -547,7 +556,8 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
     const int textHeight = lines * kFontHeight;
     const int height = kMessageMargin + textHeight + kMessageMargin + kMessageButtonHeight + kMessageMargin;
     std::vector<ControlSpec> controls = {
-        {kStaticClass, 0xFFFF, RECT{kMessageMargin, kMessageMargin, width - kMessageMargin, kMessageMargin + textHeight}, wrapped},
+        {kStaticClass, 0xFFFF,
+         RECT{kMessageMargin, kMessageMargin, width - kMessageMargin, kMessageMargin + textHeight}, wrapped},
         {kButtonClass, IDOK,
          RECT{(width - kMessageButtonWidth) / 2, height - kMessageMargin - kMessageButtonHeight,
               (width + kMessageButtonWidth) / 2, height - kMessageMargin},

@@ -10,7 +10,8 @@
 #include "platform/internal.h"
 
 // Writes the part of [x0, x1) on row y that no occluder from `index` on covers.
-void spanOutside(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel, size_t index) {
+void spanOutside(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel, size_t index)
+{
     for (; index < dc->occluders.size(); ++index) {
         const RECT& o = dc->occluders[index];
         if (y < o.top || y >= o.bottom || x1 <= o.left || x0 >= o.right) continue;
@@ -26,14 +27,16 @@ namespace {
 // Boxes bigger than this are refused: the ellipse arithmetic stays in 64 bits.
 constexpr long kMaxExtent = 1 << 15;
 
-bool sane(long left, long top, long right, long bottom) {
-    return right - left < kMaxExtent && bottom - top < kMaxExtent && left > -kMaxExtent * 4 &&
-           top > -kMaxExtent * 4 && right < kMaxExtent * 4 && bottom < kMaxExtent * 4;
+bool sane(long left, long top, long right, long bottom)
+{
+    return right - left < kMaxExtent && bottom - top < kMaxExtent && left > -kMaxExtent * 4 && top > -kMaxExtent * 4 &&
+           right < kMaxExtent * 4 && bottom < kMaxExtent * 4;
 }
 
 }  // namespace
 
-void fillScreenRect(DeviceContext* dc, RECT r, uint32_t pixel) {
+void fillScreenRect(DeviceContext* dc, RECT r, uint32_t pixel)
+{
     r = intersectRect(r, dc->clip);
     if (dc->occluders.empty()) {
         const size_t stride = size_t(dc->stride);
@@ -53,7 +56,8 @@ void fillScreenRect(DeviceContext* dc, RECT r, uint32_t pixel) {
     }
 }
 
-int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
+int FillRect(HDC hdc, const RECT* rect, HBRUSH brush)
+{
     if (!readyDC(hdc) || !rect || !liveGdi(brush) || brush->kind != GdiKind::Brush) return 0;
     if (brush->hollow) return 1;
     if (!sane(rect->left, rect->top, rect->right, rect->bottom)) return 0;
@@ -61,7 +65,8 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
     return 1;
 }
 
-BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
+BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom)
+{
     if (!readyDC(hdc) || !sane(left, top, right, bottom)) return FALSE;
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
@@ -94,7 +99,8 @@ struct Span {
     int from, to;  // pixel offsets from the box's left edge; from > to: empty row
 };
 
-Span ellipseRow(long w, long h, long j) {
+Span ellipseRow(long w, long h, long j)
+{
     if (j < 0 || j >= h) return {1, 0};
     const long long Y = 2 * j + 1 - h;
     const long long limit = (long long)w * w * h * h - Y * Y * w * w;
@@ -124,7 +130,8 @@ struct EllipseRow {
 
 // Inside: below a pixel of the row above and above one of the row below, and
 // not at either end of its own row.
-EllipseRow withInside(Span s, Span up, Span down) {
+EllipseRow withInside(Span s, Span up, Span down)
+{
     EllipseRow r{s, 1, 0};
     if (s.from > s.to || up.from > up.to || down.from > down.to) return r;
     r.inFrom = std::max({s.from + 1, up.from, down.from});
@@ -135,7 +142,8 @@ EllipseRow withInside(Span s, Span up, Span down) {
 // The rows first .. last - 1 of the ellipse in a w x h box, such that
 // rows[j - first] is row j.  The shapes of the last few box sizes are kept,
 // since the board draws the same few sizes over and over.
-const EllipseRow* ellipseRows(long w, long h, long first, long last, std::vector<EllipseRow>& own) {
+const EllipseRow* ellipseRows(long w, long h, long first, long last, std::vector<EllipseRow>& own)
+{
     auto compute = [&](long from, long to, std::vector<EllipseRow>& out) {
         out.resize(size_t(to - from));
         Span up = ellipseRow(w, h, from - 1), row = ellipseRow(w, h, from);
@@ -176,11 +184,12 @@ constexpr long kSpriteExtent = 64;
 struct Sprite {
     long w = 0, h = 0;
     uint32_t pen = 0, brush = 0;
-    std::vector<Span> rows;         // the shape's span of each row
-    std::vector<uint32_t> pixels;   // w x h, rows top to bottom
+    std::vector<Span> rows;        // the shape's span of each row
+    std::vector<uint32_t> pixels;  // w x h, rows top to bottom
 };
 
-const Sprite& ellipseSprite(long w, long h, uint32_t pen, uint32_t brush) {
+const Sprite& ellipseSprite(long w, long h, uint32_t pen, uint32_t brush)
+{
     constexpr int kSprites = 8;
     static auto* cache = new Sprite[kSprites];
     static int next = 0, recent = 0;
@@ -213,7 +222,8 @@ const Sprite& ellipseSprite(long w, long h, uint32_t pen, uint32_t brush) {
 }
 
 // Copies n pixels, in blocks like fillRow.
-inline void copyRow(uint32_t* to, const uint32_t* from, int n) {
+inline void copyRow(uint32_t* to, const uint32_t* from, int n)
+{
     if (n >= 8) {
         for (int i = 0; i + 8 < n; i += 8) std::memcpy(to + i, from + i, 8 * sizeof(uint32_t));
         std::memcpy(to + n - 8, from + n - 8, 8 * sizeof(uint32_t));
@@ -229,7 +239,8 @@ inline void copyRow(uint32_t* to, const uint32_t* from, int n) {
 
 }  // namespace
 
-BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
+BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom)
+{
     if (!readyDC(hdc) || !sane(left, top, right, bottom)) return FALSE;
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
@@ -280,8 +291,10 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
         const int y = y0 + int(j);
         auto span = [&](int from, int to, const GdiObject* o) {  // [from, to) of the box's row
             if (from >= to || o->hollow) return;
-            if (direct) fillRow(hdc->pixels + size_t(y) * size_t(hdc->stride) + x0 + from, to - from, o->pixel);
-            else fillSpan(hdc, y, x0 + from, x0 + to, o->pixel);
+            if (direct)
+                fillRow(hdc->pixels + size_t(y) * size_t(hdc->stride) + x0 + from, to - from, o->pixel);
+            else
+                fillSpan(hdc, y, x0 + from, x0 + to, o->pixel);
         };
         if (pen->hollow) {
             span(r.shape.from, r.shape.to + 1, brush);
@@ -297,11 +310,14 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
 }
 
 // Bresenham's line from (x0, y0) towards (x1, y1), the end point left out.
-static void drawSegment(DeviceContext* dc, int x0, int y0, int x1, int y1, uint32_t pixel) {
+static void drawSegment(DeviceContext* dc, int x0, int y0, int x1, int y1, uint32_t pixel)
+{
     // Level and upright segments are spans.
     if (y0 == y1) {
-        if (x0 < x1) fillSpan(dc, y0, x0, x1, pixel);
-        else if (x1 < x0) fillSpan(dc, y0, x1 + 1, x0 + 1, pixel);
+        if (x0 < x1)
+            fillSpan(dc, y0, x0, x1, pixel);
+        else if (x1 < x0)
+            fillSpan(dc, y0, x1 + 1, x0 + 1, pixel);
         return;
     }
     if (x0 == x1) {
@@ -346,7 +362,8 @@ static void drawSegment(DeviceContext* dc, int x0, int y0, int x1, int y1, uint3
     }
 }
 
-BOOL Polyline(HDC hdc, const POINT* points, int count) {
+BOOL Polyline(HDC hdc, const POINT* points, int count)
+{
     if (!readyDC(hdc) || !points || count < 2) return FALSE;
     if (count == 2 && hdc->occluders.empty() && !hdc->pen->hollow &&
         sane(points[0].x, points[0].y, points[0].x, points[0].y) &&
@@ -356,8 +373,8 @@ BOOL Polyline(HDC hdc, const POINT* points, int count) {
         const RECT& c = hdc->clip;
         const int ax = points[0].x + hdc->originX, ay = points[0].y + hdc->originY;
         const int bx = points[1].x + hdc->originX, by = points[1].y + hdc->originY;
-        if ((ax == bx || ay == by) && ax >= c.left && bx >= c.left && ax < c.right && bx < c.right &&
-            ay >= c.top && by >= c.top && ay < c.bottom && by < c.bottom) {
+        if ((ax == bx || ay == by) && ax >= c.left && bx >= c.left && ax < c.right && bx < c.right && ay >= c.top &&
+            by >= c.top && ay < c.bottom && by < c.bottom) {
             const size_t stride = size_t(hdc->stride);
             const uint32_t pixel = hdc->pen->pixel;
             if (ay == by) {
@@ -381,15 +398,16 @@ BOOL Polyline(HDC hdc, const POINT* points, int count) {
         int ax = points[i].x + hdc->originX, ay = points[i].y + hdc->originY;
         int bx = points[i + 1].x + hdc->originX, by = points[i + 1].y + hdc->originY;
         // A segment wholly beside the clip rectangle draws nothing.
-        if ((ax < c.left && bx < c.left) || (ax >= c.right && bx >= c.right) ||
-            (ay < c.top && by < c.top) || (ay >= c.bottom && by >= c.bottom))
+        if ((ax < c.left && bx < c.left) || (ax >= c.right && bx >= c.right) || (ay < c.top && by < c.top) ||
+            (ay >= c.bottom && by >= c.bottom))
             continue;
         drawSegment(hdc, ax, ay, bx, by, pixel);
     }
     return TRUE;
 }
 
-COLORREF GetPixel(HDC hdc, int x, int y) {
+COLORREF GetPixel(HDC hdc, int x, int y)
+{
     constexpr COLORREF kInvalid = 0xFFFFFFFF;
     if (!readyDC(hdc)) return kInvalid;
     const long sx = long(x) + hdc->originX, sy = long(y) + hdc->originY;

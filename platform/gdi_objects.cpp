@@ -11,12 +11,14 @@ struct ObjectStore {
     std::vector<GdiObject*> spare;
     int live = 0;
 };
-ObjectStore& store() {
+ObjectStore& store()
+{
     static auto* s = new ObjectStore;
     return *s;
 }
 
-constexpr GdiObject stockEntry(GdiKind kind, bool hollow, COLORREF colour) {
+constexpr GdiObject stockEntry(GdiKind kind, bool hollow, COLORREF colour)
+{
     return GdiObject{kLiveGdi, kind, true, hollow, colour, pixelOf(colour)};
 }
 
@@ -33,7 +35,8 @@ GdiObject stockTable[] = {
 };
 GdiObject systemFont = stockEntry(GdiKind::Font, false, 0);
 
-GdiObject* newObject(GdiKind kind, bool hollow, COLORREF colour) {
+GdiObject* newObject(GdiKind kind, bool hollow, COLORREF colour)
+{
     ObjectStore& s = store();
     GdiObject* o;
     if (s.spare.empty()) {
@@ -49,7 +52,8 @@ GdiObject* newObject(GdiKind kind, bool hollow, COLORREF colour) {
 
 }  // namespace
 
-GdiObject* stockObject(int index) {
+GdiObject* stockObject(int index)
+{
     if (index >= WHITE_BRUSH && index <= NULL_PEN) return &stockTable[index];
     if (index == SYSTEM_FONT) return &systemFont;
     return nullptr;
@@ -59,7 +63,8 @@ int liveGdiObjectCount() { return store().live; }
 
 HBRUSH CreateSolidBrush(COLORREF colour) { return newObject(GdiKind::Brush, false, colour); }
 
-HPEN CreatePen(int style, int width, COLORREF colour) {
+HPEN CreatePen(int style, int width, COLORREF colour)
+{
     // Only one-pixel pens exist here; any width draws one pixel wide.
     if (style == PS_NULL) return newObject(GdiKind::Pen, true, colour);
     if (style != PS_SOLID) {
@@ -71,7 +76,8 @@ HPEN CreatePen(int style, int width, COLORREF colour) {
 
 HGDIOBJ GetStockObject(int index) { return stockObject(index); }
 
-HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
+{
     if (!validDC(hdc) || !liveGdi(object)) return nullptr;
     GdiObject** slot = object->kind == GdiKind::Brush ? &hdc->brush
                        : object->kind == GdiKind::Pen ? &hdc->pen
@@ -81,7 +87,8 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
     return previous;
 }
 
-BOOL DeleteObject(HGDIOBJ object) {
+BOOL DeleteObject(HGDIOBJ object)
+{
     if (!liveGdi(object)) return FALSE;
     if (object->stock) return TRUE;  // stock objects are never deleted
     object->magic = 0;
@@ -91,21 +98,24 @@ BOOL DeleteObject(HGDIOBJ object) {
     return TRUE;
 }
 
-COLORREF SetTextColor(HDC hdc, COLORREF colour) {
+COLORREF SetTextColor(HDC hdc, COLORREF colour)
+{
     if (!validDC(hdc)) return 0xFFFFFFFF;
     COLORREF old = hdc->textColour;
     hdc->textColour = colour & 0xFFFFFF;
     return old;
 }
 
-COLORREF SetBkColor(HDC hdc, COLORREF colour) {
+COLORREF SetBkColor(HDC hdc, COLORREF colour)
+{
     if (!validDC(hdc)) return 0xFFFFFFFF;
     COLORREF old = hdc->bkColour;
     hdc->bkColour = colour & 0xFFFFFF;
     return old;
 }
 
-int SetBkMode(HDC hdc, int mode) {
+int SetBkMode(HDC hdc, int mode)
+{
     if (!validDC(hdc) || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
     int old = hdc->bkMode;
     hdc->bkMode = mode;

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
-#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -60,7 +60,7 @@ struct Server {
     int stopPipe[2] = {-1, -1};
     std::thread thread;
 };
-Server* g_server = nullptr;      // listening while this copy holds a named mutex
+Server* g_server = nullptr;  // listening while this copy holds a named mutex
 int g_heldMutexes = 0;
 
 // Every mutex handed out and not yet closed, as the system's handle table

@@ -15,24 +15,23 @@
 enum class GdiKind : uint8_t { Brush, Pen, Font };
 
 struct GdiObject {
-    uint32_t magic;    // kLiveGdi while it may be used
+    uint32_t magic;  // kLiveGdi while it may be used
     GdiKind kind;
     bool stock;
-    bool hollow;       // NULL_BRUSH / NULL_PEN: draws nothing
-    COLORREF colour;   // as given, 0x00BBGGRR
-    uint32_t pixel;    // framebuffer form, 0x00RRGGBB
+    bool hollow;      // NULL_BRUSH / NULL_PEN: draws nothing
+    COLORREF colour;  // as given, 0x00BBGGRR
+    uint32_t pixel;   // framebuffer form, 0x00RRGGBB
 };
 
 constexpr uint32_t kLiveGdi = 0x47444921;
 // A handle the program may use: created and not deleted, or a stock object.
 inline bool liveGdi(const GdiObject* o) { return o && o->magic == kLiveGdi; }
 
-constexpr uint32_t pixelOf(COLORREF c) {
+constexpr uint32_t pixelOf(COLORREF c)
+{
     return (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
 }
-constexpr COLORREF colourOfPixel(uint32_t p) {
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-}
+constexpr COLORREF colourOfPixel(uint32_t p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
 
 // ---- windows -----------------------------------------------------------------
 // Extended style for platform windows that never become the active window
@@ -59,7 +58,7 @@ struct Window {
     Window* parent = nullptr;
     Window* owner = nullptr;
     std::vector<Window*> children;  // bottom to top
-    RECT rect{};  // in the parent's client coordinates, or the screen's
+    RECT rect{};                    // in the parent's client coordinates, or the screen's
     std::wstring text;
     HMENU id = nullptr;
     bool visible = false;
@@ -102,17 +101,17 @@ void raiseWindow(Window* w);
 
 // ---- device contexts ---------------------------------------------------------
 struct DeviceContext {
-    uint32_t magic = 0;        // kLiveDC while handed out
-    Window* window = nullptr;  // null for the screen itself
-    bool paint = false;        // taken by BeginPaint
-    bool limited = false;      // `limit` narrows the clip further
-    RECT limit{};              // screen coordinates
-    uint64_t layout = 0;       // the window layout the clip was worked out for
+    uint32_t magic = 0;            // kLiveDC while handed out
+    Window* window = nullptr;      // null for the screen itself
+    bool paint = false;            // taken by BeginPaint
+    bool limited = false;          // `limit` narrows the clip further
+    RECT limit{};                  // screen coordinates
+    uint64_t layout = 0;           // the window layout the clip was worked out for
     int originX = 0, originY = 0;  // client (0,0) in screen coordinates
     RECT clip{};                   // screen coordinates
     uint32_t* pixels = nullptr;    // the framebuffer and its row length
     int stride = 0;
-    std::vector<RECT> occluders;   // screen coordinates, never drawn on
+    std::vector<RECT> occluders;  // screen coordinates, never drawn on
     GdiObject* pen = nullptr;
     GdiObject* brush = nullptr;
     GdiObject* font = nullptr;
@@ -137,14 +136,16 @@ void refreshDC(DeviceContext* dc);
 // validDC, and the clip brought up to date when windows have been created,
 // moved, shown, hidden, raised or destroyed since it was worked out.  Every
 // drawing call starts with it.
-inline bool readyDC(HDC dc) {
+inline bool readyDC(HDC dc)
+{
     if (!validDC(dc)) return false;
     if (dc->layout != layoutCount) refreshDC(dc);
     return true;
 }
 
 // Span and pixel writes in screen coordinates, clipped to the context.
-inline void fillRow(uint32_t* p, int n, uint32_t pixel) {
+inline void fillRow(uint32_t* p, int n, uint32_t pixel)
+{
     // Blocks of eight (or four), which the compiler turns into vector stores;
     // the last block overlaps the one before it rather than finishing pixel
     // by pixel.
@@ -166,14 +167,17 @@ inline void fillRow(uint32_t* p, int n, uint32_t pixel) {
 }
 // The part of [x0, x1) on row y that no occluder from `index` on covers.
 void spanOutside(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel, size_t index);
-inline void fillSpan(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel) {
+inline void fillSpan(DeviceContext* dc, int y, int x0, int x1, uint32_t pixel)
+{
     const RECT& c = dc->clip;
     if (y < c.top || y >= c.bottom) return;
     if (x0 < c.left) x0 = c.left;
     if (x1 > c.right) x1 = c.right;
     if (x0 >= x1) return;
-    if (dc->occluders.empty()) fillRow(dc->pixels + size_t(y) * size_t(dc->stride) + x0, x1 - x0, pixel);
-    else spanOutside(dc, y, x0, x1, pixel, 0);
+    if (dc->occluders.empty())
+        fillRow(dc->pixels + size_t(y) * size_t(dc->stride) + x0, x1 - x0, pixel);
+    else
+        spanOutside(dc, y, x0, x1, pixel, 0);
 }
 inline void putPixel(DeviceContext* dc, int x, int y, uint32_t pixel) { fillSpan(dc, y, x, x + 1, pixel); }
 // Fills a rectangle given in screen coordinates.
@@ -198,17 +202,19 @@ void resetMessageQueue();
 void forgetWindowMessages(Window* w);
 void cursorReset();
 
-inline RECT intersectRect(const RECT& a, const RECT& b) {
-    RECT r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
-           a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+inline RECT intersectRect(const RECT& a, const RECT& b)
+{
+    RECT r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top, a.right < b.right ? a.right : b.right,
+           a.bottom < b.bottom ? a.bottom : b.bottom};
     if (r.left >= r.right || r.top >= r.bottom) r = RECT{0, 0, 0, 0};
     return r;
 }
 inline bool emptyRect(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
-inline RECT unionRect(const RECT& a, const RECT& b) {
+inline RECT unionRect(const RECT& a, const RECT& b)
+{
     if (emptyRect(a)) return b;
     if (emptyRect(b)) return a;
-    return RECT{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
-                a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+    return RECT{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top, a.right > b.right ? a.right : b.right,
+                a.bottom > b.bottom ? a.bottom : b.bottom};
 }
 inline RECT offsetRect(RECT r, int dx, int dy) { return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }

@@ -55,10 +55,19 @@ HWND g_openPopup = nullptr;
 
 bool hasClass(const Window* w, const WCHAR* name) { return w && w->cls && w->cls->name == name; }
 
-MenuBar* barOf(HWND hwnd) { return validWindow(hwnd) && hasClass(hwnd, kMenuBarClass) ? static_cast<MenuBar*>(hwnd->extra) : nullptr; }
-Popup* popupOf(HWND hwnd) { return validWindow(hwnd) && hasClass(hwnd, kPopupClass) ? static_cast<Popup*>(hwnd->extra) : nullptr; }
+MenuBar* barOf(HWND hwnd)
+{
+    return validWindow(hwnd) && hasClass(hwnd, kMenuBarClass) ? static_cast<MenuBar*>(hwnd->extra) : nullptr;
+}
+Popup* popupOf(HWND hwnd)
+{
+    return validWindow(hwnd) && hasClass(hwnd, kPopupClass) ? static_cast<Popup*>(hwnd->extra) : nullptr;
+}
 
-void fillClient(DeviceContext* dc, RECT r, uint32_t pixel) { fillScreenRect(dc, offsetRect(r, dc->originX, dc->originY), pixel); }
+void fillClient(DeviceContext* dc, RECT r, uint32_t pixel)
+{
+    fillScreenRect(dc, offsetRect(r, dc->originX, dc->originY), pixel);
+}
 
 // Button rectangles in the bar's client coordinates.  The buttons share the
 // width equally while every label fits; otherwise each gets its label's
@@ -128,7 +137,8 @@ void paintBar(HWND hwnd)
         RECT face{rects[i].left, 1, rects[i].right, c.bottom};
         const bool pressed = int(i) == bar->pressed;
         if (pressed) fillClient(dc, face, kMenuHighlight);
-        if (i + 1 < rects.size()) fillClient(dc, RECT{rects[i].right - 1, 5, rects[i].right, c.bottom - 4}, kMenuBarEdge);
+        if (i + 1 < rects.size())
+            fillClient(dc, RECT{rects[i].right - 1, 5, rects[i].right, c.bottom - 4}, kMenuBarEdge);
         dc->textColour = colourOfPixel(pressed ? kMenuHighlightText : kMenuText);
         drawTextRaw(dc, bar->buttons[i].label.c_str(), -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
@@ -136,7 +146,10 @@ void paintBar(HWND hwnd)
 }
 
 // Pop-up geometry in its client coordinates.
-RECT itemRect(int index, int width) { return RECT{1, 1 + index * kMenuItemHeight, width - 1, 1 + (index + 1) * kMenuItemHeight}; }
+RECT itemRect(int index, int width)
+{
+    return RECT{1, 1 + index * kMenuItemHeight, width - 1, 1 + (index + 1) * kMenuItemHeight};
+}
 
 int itemAt(HWND popup, int x, int y)
 {
@@ -223,7 +236,10 @@ LRESULT CALLBACK popupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 bool isPenMessage(UINT m) { return m == WM_LBUTTONDOWN || m == WM_LBUTTONUP || m == WM_MOUSEMOVE || m == WM_RBUTTONUP; }
 
-bool isKeyMessage(UINT m) { return m == WM_KEYDOWN || m == WM_SYSKEYDOWN || m == WM_CHAR || m == WM_KEYUP || m == WM_SYSKEYUP || m == 0x0106; }
+bool isKeyMessage(UINT m)
+{
+    return m == WM_KEYDOWN || m == WM_SYSKEYDOWN || m == WM_CHAR || m == WM_KEYUP || m == WM_SYSKEYUP || m == 0x0106;
+}
 
 // Opens the pop-up menu of button `index` and returns the chosen command, or
 // 0 when the menu was dismissed.
@@ -290,7 +306,8 @@ UINT trackPopup(HWND barWindow, int index)
             if (msg.message == WM_KEYDOWN) {
                 if (msg.wParam == VK_ESCAPE) break;
                 if (msg.wParam == VK_UP) setHighlight(popup, p->highlight <= 0 ? count - 1 : p->highlight - 1);
-                if (msg.wParam == VK_DOWN) setHighlight(popup, p->highlight < 0 || p->highlight >= count - 1 ? 0 : p->highlight + 1);
+                if (msg.wParam == VK_DOWN)
+                    setHighlight(popup, p->highlight < 0 || p->highlight >= count - 1 ? 0 : p->highlight + 1);
                 if (msg.wParam == VK_RETURN && p->highlight >= 0) {
                     chosen = menu->items[size_t(p->highlight)].command;
                     break;
@@ -439,7 +456,8 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info)
     }
     bar->popup = new MenuObject;
     for (int i = 0; i < t->itemCount; ++i)
-        bar->popup->items.push_back(MenuObject::Item{t->popup[i].command, resWideFromUtf8(t->popup[i].text), t->popup[i].checked});
+        bar->popup->items.push_back(
+            MenuObject::Item{t->popup[i].command, resWideFromUtf8(t->popup[i].text), t->popup[i].checked});
     liveMenus().insert(bar->popup);
 
     HWND hwnd = CreateWindowExW(kExNoActivate, kMenuBarClass, L"", 0, 0, screenHeight() - kMenuBarHeight, screenWidth(),

@@ -10,7 +10,7 @@ enum class InputKind { PenDown, PenUp, PenMove, RightUp, Key, Char };
 
 struct InputEvent {
     InputKind kind;
-    int x, y;        // screen coordinates, or the key / character
+    int x, y;  // screen coordinates, or the key / character
     bool alt;
 };
 
@@ -21,17 +21,20 @@ struct QueueState {
     int quitCode = 0;
 };
 
-QueueState& Q() {
+QueueState& Q()
+{
     static auto* q = new QueueState;
     return *q;
 }
 
-DWORD messageTime() {
+DWORD messageTime()
+{
     FrontEnd* fe = platformFrontEnd();
     return fe ? fe->tickCount() : 0;
 }
 
-bool matches(const MSG& m, HWND filter, UINT lo, UINT hi) {
+bool matches(const MSG& m, HWND filter, UINT lo, UINT hi)
+{
     if (filter) {
         const Window* w = m.hwnd;
         while (w && w != filter) w = validWindow(const_cast<Window*>(w)) ? w->parent : nullptr;
@@ -41,13 +44,15 @@ bool matches(const MSG& m, HWND filter, UINT lo, UINT hi) {
 }
 
 // The window receiving keys and characters.
-Window* keyTarget() {
+Window* keyTarget()
+{
     Window* w = GetFocus();
     return w ? w : platformMainWindow();
 }
 
 // Turns the next input event into a message; false when it has no target.
-bool inputMessage(const InputEvent& e, MSG* msg) {
+bool inputMessage(const InputEvent& e, MSG* msg)
+{
     *msg = MSG{};
     msg->time = messageTime();
     if (e.kind == InputKind::Key || e.kind == InputKind::Char) {
@@ -77,15 +82,25 @@ bool inputMessage(const InputEvent& e, MSG* msg) {
     msg->pt = POINT{e.x, e.y};
     msg->lParam = MAKELPARAM(e.x - origin.x, e.y - origin.y);
     switch (e.kind) {
-    case InputKind::PenDown: msg->message = WM_LBUTTONDOWN; msg->wParam = 1; break;  // MK_LBUTTON
-    case InputKind::PenUp: msg->message = WM_LBUTTONUP; break;
-    case InputKind::PenMove: msg->message = WM_MOUSEMOVE; break;
-    default: msg->message = WM_RBUTTONUP; break;
+    case InputKind::PenDown:
+        msg->message = WM_LBUTTONDOWN;
+        msg->wParam = 1;
+        break;  // MK_LBUTTON
+    case InputKind::PenUp:
+        msg->message = WM_LBUTTONUP;
+        break;
+    case InputKind::PenMove:
+        msg->message = WM_MOUSEMOVE;
+        break;
+    default:
+        msg->message = WM_RBUTTONUP;
+        break;
     }
     return true;
 }
 
-Window* findInvalid(Window* w) {
+Window* findInvalid(Window* w)
+{
     if (!w->visible) return nullptr;
     if (w->invalid) return w;
     for (Window* c : w->children)
@@ -97,7 +112,8 @@ void feed(InputKind kind, int x, int y, bool alt = false) { Q().input.push_back(
 
 }  // namespace
 
-void resetMessageQueue() {
+void resetMessageQueue()
+{
     QueueState& q = Q();
     q.posted.clear();
     q.input.clear();
@@ -105,7 +121,8 @@ void resetMessageQueue() {
     q.quitCode = 0;
 }
 
-void forgetWindowMessages(Window* w) {
+void forgetWindowMessages(Window* w)
+{
     auto& posted = Q().posted;
     for (auto it = posted.begin(); it != posted.end();) it = it->hwnd == w ? posted.erase(it) : it + 1;
 }
@@ -118,7 +135,8 @@ void feedKey(UINT virtualKey, bool alt) { feed(InputKind::Key, int(virtualKey), 
 void feedChar(WCHAR ch) { feed(InputKind::Char, int(ch), 0); }
 bool inputPending() { return !Q().input.empty(); }
 
-BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
     if (hwnd && !validWindow(hwnd)) {
         SetLastError(1400);  // ERROR_INVALID_WINDOW_HANDLE
         return FALSE;
@@ -127,17 +145,20 @@ BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
-LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
     if (!validWindow(hwnd) || !hwnd->proc) return 0;
     return hwnd->proc(hwnd, msg, wParam, lParam);
 }
 
-void PostQuitMessage(int exitCode) {
+void PostQuitMessage(int exitCode)
+{
     Q().quit = true;
     Q().quitCode = exitCode;
 }
 
-BOOL GetMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax) {
+BOOL GetMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax)
+{
     if (!msg) return -1;
     if (hwnd && !validWindow(hwnd)) return -1;
     QueueState& q = Q();
@@ -178,15 +199,20 @@ BOOL GetMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax) {
     }
 }
 
-BOOL TranslateMessage(const MSG* msg) {
+BOOL TranslateMessage(const MSG* msg)
+{
     if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
     // Keys that type a character produce it as WM_CHAR, handled next.
     const UINT vk = UINT(msg->wParam);
     WCHAR ch = 0;
-    if (vk >= 'A' && vk <= 'Z') ch = WCHAR(vk - 'A' + 'a');
-    else if (vk >= '0' && vk <= '9') ch = WCHAR(vk);
-    else if (vk == VK_SPACE || vk == VK_BACK || vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE) ch = WCHAR(vk);
-    else if (vk == VK_OEM_2) ch = L'/';
+    if (vk >= 'A' && vk <= 'Z')
+        ch = WCHAR(vk - 'A' + 'a');
+    else if (vk >= '0' && vk <= '9')
+        ch = WCHAR(vk);
+    else if (vk == VK_SPACE || vk == VK_BACK || vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE)
+        ch = WCHAR(vk);
+    else if (vk == VK_OEM_2)
+        ch = L'/';
     if (!ch || msg->message == WM_SYSKEYDOWN) return FALSE;
     Q().posted.push_front(MSG{msg->hwnd, WM_CHAR, WPARAM(ch), msg->lParam, msg->time, msg->pt});
     return TRUE;
@@ -198,7 +224,8 @@ DispatchObserver dispatchObserver = nullptr;
 
 void setDispatchObserver(DispatchObserver observer) { dispatchObserver = observer; }
 
-LRESULT DispatchMessageW(const MSG* msg) {
+LRESULT DispatchMessageW(const MSG* msg)
+{
     if (!msg || !validWindow(msg->hwnd)) return 0;
     if (dispatchObserver) dispatchObserver(*msg);
     if (msg->message >= WM_USER + 2 && msg->message <= WM_USER + 6)

@@ -5,12 +5,14 @@ namespace {
 
 // Contexts are recycled, never freed, so that a stale handle still points at
 // a record whose magic says it is no longer handed out.
-std::vector<DeviceContext*>& spareDCs() {
+std::vector<DeviceContext*>& spareDCs()
+{
     static auto* pool = new std::vector<DeviceContext*>;
     return *pool;
 }
 
-RECT clientRectOf(const Window* w) {
+RECT clientRectOf(const Window* w)
+{
     const RECT r = screenRectOf(w);
     return RECT{0, 0, r.right - r.left, r.bottom - r.top};
 }
@@ -18,7 +20,8 @@ RECT clientRectOf(const Window* w) {
 }  // namespace
 
 // Works out the clip rectangle and the occluders for the present layout.
-static void computeClip(DeviceContext* dc) {
+static void computeClip(DeviceContext* dc)
+{
     dc->layout = windowLayout();
     dc->pixels = framebuffer();
     dc->stride = screenWidth();
@@ -40,7 +43,8 @@ static void computeClip(DeviceContext* dc) {
     if (dc->limited) dc->clip = intersectRect(dc->clip, dc->limit);
 }
 
-void refreshDC(DeviceContext* dc) {
+void refreshDC(DeviceContext* dc)
+{
     // Only window contexts follow the layout; a context of the screen keeps
     // what it was given (its occluders are its maker's business).
     if (dc->window) {
@@ -53,7 +57,8 @@ void refreshDC(DeviceContext* dc) {
     }
 }
 
-DeviceContext* acquireDC(Window* w, const RECT* clipScreen) {
+DeviceContext* acquireDC(Window* w, const RECT* clipScreen)
+{
     DeviceContext* dc;
     auto& pool = spareDCs();
     if (pool.empty()) {
@@ -78,25 +83,29 @@ DeviceContext* acquireDC(Window* w, const RECT* clipScreen) {
     return dc;
 }
 
-void releaseDC(DeviceContext* dc) {
+void releaseDC(DeviceContext* dc)
+{
     if (!validDC(dc)) return;
     dc->magic = 0;
     dc->window = nullptr;
     spareDCs().push_back(dc);
 }
 
-HDC GetDC(HWND hwnd) {
+HDC GetDC(HWND hwnd)
+{
     if (hwnd && !validWindow(hwnd)) return nullptr;
     return acquireDC(hwnd, nullptr);
 }
 
-int ReleaseDC(HWND hwnd, HDC hdc) {
+int ReleaseDC(HWND hwnd, HDC hdc)
+{
     if (!validDC(hdc) || hdc->paint) return 0;
     releaseDC(hdc);
     return 1;
 }
 
-static void invalidateWindow(Window* w, const RECT* rect, bool erase) {
+static void invalidateWindow(Window* w, const RECT* rect, bool erase)
+{
     const RECT client = clientRectOf(w);
     const RECT r = rect ? intersectRect(*rect, client) : client;
     if (emptyRect(r)) return;
@@ -105,7 +114,8 @@ static void invalidateWindow(Window* w, const RECT* rect, bool erase) {
     if (erase) w->erase = true;
 }
 
-BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase)
+{
     if (!hwnd) {
         // The whole screen: every window and the desktop.
         const RECT screen{0, 0, screenWidth(), screenHeight()};
@@ -117,7 +127,8 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
     return TRUE;
 }
 
-BOOL ValidateRect(HWND hwnd, const RECT* rect) {
+BOOL ValidateRect(HWND hwnd, const RECT* rect)
+{
     if (!validWindow(hwnd)) return FALSE;
     if (!hwnd->invalid) return TRUE;
     RECT& u = hwnd->update;
@@ -149,7 +160,8 @@ BOOL ValidateRect(HWND hwnd, const RECT* rect) {
     return TRUE;
 }
 
-HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps)
+{
     if (!validWindow(hwnd) || !ps) return nullptr;
     RECT paintRect = hwnd->invalid ? hwnd->update : RECT{0, 0, 0, 0};
     const bool erase = hwnd->invalid && hwnd->erase;
@@ -164,19 +176,23 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
     ps->hdc = dc;
     ps->rcPaint = paintRect;
     ps->fErase = TRUE;
-    if (erase && !emptyRect(dc->clip)) ps->fErase = SendMessageW(hwnd, WM_ERASEBKGND, WPARAM(dc), 0) ? FALSE : TRUE;
-    else if (!erase) ps->fErase = FALSE;
+    if (erase && !emptyRect(dc->clip))
+        ps->fErase = SendMessageW(hwnd, WM_ERASEBKGND, WPARAM(dc), 0) ? FALSE : TRUE;
+    else if (!erase)
+        ps->fErase = FALSE;
     return dc;
 }
 
-BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps)
+{
     if (!ps || !validDC(ps->hdc) || !ps->hdc->paint) return FALSE;
     releaseDC(ps->hdc);
     return TRUE;
 }
 
 // Sends WM_PAINT to the window and then to its children, where invalid.
-static void updateTree(Window* w) {
+static void updateTree(Window* w)
+{
     if (!reallyVisible(w)) return;
     if (w->invalid) SendMessageW(w, WM_PAINT, 0, 0);
     // The list may change while painting; walk a copy.
@@ -185,7 +201,8 @@ static void updateTree(Window* w) {
         if (validWindow(c)) updateTree(c);
 }
 
-BOOL UpdateWindow(HWND hwnd) {
+BOOL UpdateWindow(HWND hwnd)
+{
     if (!validWindow(hwnd)) return FALSE;
     updateTree(hwnd);
     return TRUE;

@@ -112,11 +112,16 @@ bool sameName(const std::wstring& a, const std::wstring& b) { return folded(a) =
 const WCHAR* rootName(HKEY key)
 {
     switch (reinterpret_cast<uintptr_t>(key)) {
-    case 0x80000000: return L"HKEY_CLASSES_ROOT";
-    case 0x80000001: return L"HKEY_CURRENT_USER";
-    case 0x80000002: return L"HKEY_LOCAL_MACHINE";
-    case 0x80000003: return L"HKEY_USERS";
-    default: return nullptr;
+    case 0x80000000:
+        return L"HKEY_CLASSES_ROOT";
+    case 0x80000001:
+        return L"HKEY_CURRENT_USER";
+    case 0x80000002:
+        return L"HKEY_LOCAL_MACHINE";
+    case 0x80000003:
+        return L"HKEY_USERS";
+    default:
+        return nullptr;
     }
 }
 
@@ -172,8 +177,8 @@ bool keyExists(const Document& doc, const std::wstring& path)
     std::wstring want = folded(path);
     for (const Key& k : doc) {
         std::wstring have = folded(k.path);
-        if (have == want || (have.size() > want.size() && have.compare(0, want.size(), want) == 0 &&
-                             have[want.size()] == L'\\'))
+        if (have == want ||
+            (have.size() > want.size() && have.compare(0, want.size(), want) == 0 && have[want.size()] == L'\\'))
             return true;
     }
     return false;
@@ -501,8 +506,8 @@ LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, DWORD access, HKE
     return ERROR_SUCCESS;
 }
 
-LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR className, DWORD options,
-                        DWORD access, void* security, HKEY* result, DWORD* disposition)
+LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR className, DWORD options, DWORD access,
+                        void* security, HKEY* result, DWORD* disposition)
 {
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr;
@@ -519,8 +524,7 @@ LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR classNa
     return ERROR_SUCCESS;
 }
 
-LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* reserved, DWORD* type, BYTE* data,
-                         DWORD* dataSize)
+LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize)
 {
     std::wstring path;
     if (!fullPath(key, nullptr, &path)) return ERROR_INVALID_HANDLE;
@@ -540,8 +544,7 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* reserved, DWORD* ty
     return ERROR_SUCCESS;
 }
 
-LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
-                       DWORD dataSize)
+LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD dataSize)
 {
     std::wstring path;
     if (!fullPath(key, nullptr, &path)) return ERROR_INVALID_HANDLE;

@@ -17,7 +17,8 @@ struct ScreenState {
     DWORD virtualClock = 0;  // used when no front-end keeps the time
 };
 
-ScreenState& S() {
+ScreenState& S()
+{
     static auto* s = new ScreenState;
     return *s;
 }
@@ -28,7 +29,8 @@ constexpr uint32_t kDesktopColour = 0xC0C0C0;  // light grey
 constexpr int kTitleMargin = 6;
 
 // A screen context that leaves every visible top-level window alone.
-DeviceContext* desktopDC(const RECT& r) {
+DeviceContext* desktopDC(const RECT& r)
+{
     DeviceContext* dc = acquireDC(nullptr, &r);
     for (Window* w : topLevelWindows())
         if (w->visible) {
@@ -46,7 +48,8 @@ int screenHeight() { return S().height; }
 const uint32_t* screenPixels() { return S().pixels.data(); }
 FrontEnd* platformFrontEnd() { return S().frontEnd; }
 
-void platformStart(int width, int height, FrontEnd* frontEnd) {
+void platformStart(int width, int height, FrontEnd* frontEnd)
+{
     ScreenState& s = S();
     resetWindowManager();
     resetMessageQueue();
@@ -60,7 +63,8 @@ void platformStart(int width, int height, FrontEnd* frontEnd) {
     repaintDesktop(RECT{0, 0, s.width, s.height});
 }
 
-void repaintTitleBar() {
+void repaintTitleBar()
+{
     const RECT bar{0, 0, screenWidth(), kTitleBarHeight};
     DeviceContext* dc = desktopDC(bar);
     fillScreenRect(dc, bar, kTitleBarColour);
@@ -73,7 +77,8 @@ void repaintTitleBar() {
     releaseDC(dc);
 }
 
-void repaintDesktop(const RECT& r) {
+void repaintDesktop(const RECT& r)
+{
     const RECT below{0, kTitleBarHeight, screenWidth(), screenHeight()};
     const RECT area = intersectRect(r, below);
     if (!emptyRect(area)) {
@@ -84,11 +89,13 @@ void repaintDesktop(const RECT& r) {
     if (r.top < kTitleBarHeight && !emptyRect(r)) repaintTitleBar();
 }
 
-void transcriptLine(std::string_view line) {
+void transcriptLine(std::string_view line)
+{
     if (FrontEnd* fe = S().frontEnd) fe->transcript(line);
 }
 
-std::string toUtf8(const WCHAR* text, int length) {
+std::string toUtf8(const WCHAR* text, int length)
+{
     std::string out;
     if (!text) return out;
     const size_t n = length < 0 ? std::wcslen(text) : size_t(length);
@@ -123,7 +130,8 @@ std::string toUtf8(const WCHAR* text, int length) {
 void setLanguageOption(std::string_view code) { S().language = std::string(code); }
 std::string_view languageOption() { return S().language; }
 
-LANGID GetSystemDefaultLangID() {
+LANGID GetSystemDefaultLangID()
+{
     constexpr LANGID kEnglishUS = MAKELANGID(0x09, 0x01);
     constexpr LANGID kChineseSimplified = MAKELANGID(0x04, 0x02);
     std::string_view lang = S().language;
@@ -140,15 +148,20 @@ LANGID GetSystemDefaultLangID() {
     return lang.substr(0, 2) == "zh" ? kChineseSimplified : kEnglishUS;
 }
 
-int GetSystemMetrics(int index) {
+int GetSystemMetrics(int index)
+{
     switch (index) {
-    case SM_CXSCREEN: return S().width;
-    case SM_CYSCREEN: return S().height;
-    default: return 0;
+    case SM_CXSCREEN:
+        return S().width;
+    case SM_CYSCREEN:
+        return S().height;
+    default:
+        return 0;
     }
 }
 
-void Sleep(DWORD milliseconds) {
+void Sleep(DWORD milliseconds)
+{
     transcriptLine("sleep " + std::to_string(milliseconds));
     if (FrontEnd* fe = S().frontEnd) {
         fe->present();
@@ -158,7 +171,8 @@ void Sleep(DWORD milliseconds) {
     }
 }
 
-DWORD GetTickCount() {
+DWORD GetTickCount()
+{
     if (FrontEnd* fe = S().frontEnd) return fe->tickCount();
     return S().virtualClock;
 }

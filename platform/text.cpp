@@ -17,26 +17,30 @@ const Glyph kGlyphs[] = {
 #include "platform/font_glyphs.inc"
 };
 
-const Glyph* findGlyph(uint32_t code) {
+const Glyph* findGlyph(uint32_t code)
+{
     const Glyph* end = kGlyphs + std::size(kGlyphs);
     const Glyph* g = std::lower_bound(kGlyphs, end, code, [](const Glyph& a, uint32_t c) { return a.code < c; });
     return g != end && g->code == code ? g : nullptr;
 }
 
 // East Asian characters take two cells, everything else one.
-bool wideCharacter(uint32_t c) {
+bool wideCharacter(uint32_t c)
+{
     return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
            (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
            (c >= 0xFFE0 && c <= 0xFFE6);
 }
 
-int glyphWidth(uint32_t c) {
+int glyphWidth(uint32_t c)
+{
     if (const Glyph* g = findGlyph(c)) return g->width;
     return wideCharacter(c) ? 16 : 8;
 }
 
 // Draws one character cell with its top-left corner at (x, y), screen pixels.
-void drawGlyph(DeviceContext* dc, int x, int y, uint32_t c, uint32_t fg, uint32_t bg, bool opaque) {
+void drawGlyph(DeviceContext* dc, int x, int y, uint32_t c, uint32_t fg, uint32_t bg, bool opaque)
+{
     const Glyph* g = findGlyph(c);
     const int w = g ? g->width : glyphWidth(c);
     for (int row = 0; row < kFontHeight; ++row) {
@@ -65,7 +69,8 @@ void drawGlyph(DeviceContext* dc, int x, int y, uint32_t c, uint32_t fg, uint32_
     }
 }
 
-int lineWidth(const WCHAR* text, int n) {
+int lineWidth(const WCHAR* text, int n)
+{
     int w = 0;
     for (int i = 0; i < n; ++i)
         if (text[i] != L'\r' && text[i] != L'\n') w += glyphWidth(uint32_t(text[i]));
@@ -76,12 +81,14 @@ int lineWidth(const WCHAR* text, int n) {
 
 bool fontHasGlyph(uint32_t code) { return findGlyph(code) != nullptr; }
 
-int textWidth(const WCHAR* text, int length) {
+int textWidth(const WCHAR* text, int length)
+{
     if (!text) return 0;
     return lineWidth(text, length < 0 ? int(std::wcslen(text)) : length);
 }
 
-int drawTextRaw(DeviceContext* dc, const WCHAR* text, int length, const RECT* rect, UINT format) {
+int drawTextRaw(DeviceContext* dc, const WCHAR* text, int length, const RECT* rect, UINT format)
+{
     if (!readyDC(dc) || !text || !rect) return 0;
     const int n = length < 0 ? int(std::wcslen(text)) : length;
     const RECT box = offsetRect(*rect, dc->originX, dc->originY);
@@ -114,8 +121,10 @@ int drawTextRaw(DeviceContext* dc, const WCHAR* text, int length, const RECT* re
         const WCHAR* line = text + start;
         const int w = lineWidth(line, count);
         int x = box.left;
-        if (format & DT_CENTER) x = box.left + (box.right - box.left - w) / 2;
-        else if (format & DT_RIGHT) x = box.right - w;
+        if (format & DT_CENTER)
+            x = box.left + (box.right - box.left - w) / 2;
+        else if (format & DT_RIGHT)
+            x = box.right - w;
         if (!emptyRect(dc->clip) && y + kFontHeight > dc->clip.top && y < dc->clip.bottom) {
             for (int i = 0; i < count; ++i) {
                 const uint32_t c = uint32_t(line[i]);
@@ -131,7 +140,8 @@ int drawTextRaw(DeviceContext* dc, const WCHAR* text, int length, const RECT* re
     return height;
 }
 
-int DrawTextW(HDC hdc, LPCWSTR text, int length, RECT* rect, UINT format) {
+int DrawTextW(HDC hdc, LPCWSTR text, int length, RECT* rect, UINT format)
+{
     if (!validDC(hdc) || !text || !rect) return 0;
     if (hdc->window) {
         // The program draws its status texts this way; each one is an event.

@@ -11,7 +11,10 @@ struct WaveInfo {
     const uint8_t* samples = nullptr;  // the data chunk
     size_t sampleBytes = 0;
 
-    size_t frames() const { return channels && bitsPerSample ? sampleBytes / (size_t(channels) * (bitsPerSample / 8)) : 0; }
+    size_t frames() const
+    {
+        return channels && bitsPerSample ? sampleBytes / (size_t(channels) * (bitsPerSample / 8)) : 0;
+    }
 };
 
 // True for uncompressed PCM (8 or 16 bits, 1 or 2 channels) with a complete

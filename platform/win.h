@@ -60,8 +60,12 @@ typedef const void* HGLOBAL;
 typedef AcceleratorTable* HACCEL;
 typedef RegistryKey* HKEY;
 
-struct RECT { LONG left, top, right, bottom; };
-struct POINT { LONG x, y; };
+struct RECT {
+    LONG left, top, right, bottom;
+};
+struct POINT {
+    LONG x, y;
+};
 
 struct MSG {
     HWND hwnd;
@@ -113,14 +117,14 @@ struct WNDCLASSW {
 #define GetRValue(c) ((BYTE)(c))
 #define GetGValue(c) ((BYTE)((c) >> 8))
 #define GetBValue(c) ((BYTE)((c) >> 16))
-#define LOWORD(l) ((WORD)((uintptr_t)(l) & 0xFFFF))
+#define LOWORD(l) ((WORD)((uintptr_t)(l)&0xFFFF))
 #define HIWORD(l) ((WORD)(((uintptr_t)(l) >> 16) & 0xFFFF))
 #define MAKELONG(a, b) ((LONG)(((WORD)(a)) | ((DWORD)((WORD)(b))) << 16))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKEINTRESOURCEW(i) ((LPWSTR)((uintptr_t)((WORD)(i))))
 #define IS_INTRESOURCE(p) (((uintptr_t)(p) >> 16) == 0)
-#define PRIMARYLANGID(lgid) ((WORD)(lgid) & 0x3ff)
+#define PRIMARYLANGID(lgid) ((WORD)(lgid)&0x3ff)
 #define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
 
 // ---- window messages -------------------------------------------------------
@@ -282,8 +286,8 @@ struct TBBUTTONINFOW {
 
 // ---- windows and messages --------------------------------------------------
 BOOL RegisterClassW(const WNDCLASSW* wc);
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
 LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -358,8 +362,8 @@ BOOL SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATE
 DWORD CheckMenuItem(HMENU menu, UINT id, UINT check);
 
 // ---- dialogs and message boxes --------------------------------------------
-intptr_t DialogBoxIndirectParamW(HINSTANCE instance, const void* dialogTemplate, HWND owner,
-                                 DLGPROC proc, LPARAM initParam);
+intptr_t DialogBoxIndirectParamW(HINSTANCE instance, const void* dialogTemplate, HWND owner, DLGPROC proc,
+                                 LPARAM initParam);
 BOOL EndDialog(HWND dialog, intptr_t result);
 HWND GetDlgItem(HWND dialog, int id);
 UINT GetDlgItemTextW(HWND dialog, int id, LPWSTR buffer, int maxCount);
@@ -369,12 +373,10 @@ BOOL MessageBeep(UINT type);
 
 // ---- registry ---------------------------------------------------------------
 LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, DWORD access, HKEY* result);
-LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR className, DWORD options,
-                        DWORD access, void* security, HKEY* result, DWORD* disposition);
-LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* reserved, DWORD* type, BYTE* data,
-                         DWORD* dataSize);
-LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
-                       DWORD dataSize);
+LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR className, DWORD options, DWORD access,
+                        void* security, HKEY* result, DWORD* disposition);
+LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize);
+LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD dataSize);
 LSTATUS RegCloseKey(HKEY key);
 
 // ---- processes, sounds, language -------------------------------------------

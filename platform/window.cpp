@@ -21,12 +21,14 @@ struct WindowState {
 
 // On the heap and never destroyed: windows may still be asked about while
 // static objects are destroyed at exit.
-WindowState& S() {
+WindowState& S()
+{
     static auto* s = new WindowState;
     return *s;
 }
 
-bool sameName(const std::wstring& a, LPCWSTR b) {
+bool sameName(const std::wstring& a, LPCWSTR b)
+{
     if (!b || IS_INTRESOURCE(b)) return false;
     size_t i = 0;
     for (; i < a.size() && b[i]; ++i)
@@ -34,7 +36,8 @@ bool sameName(const std::wstring& a, LPCWSTR b) {
     return i == a.size() && b[i] == 0;
 }
 
-const WindowClass* findClass(LPCWSTR name) {
+const WindowClass* findClass(LPCWSTR name)
+{
     for (const WindowClass& c : S().classes)
         if (sameName(c.name, name)) return &c;
     return nullptr;
@@ -42,18 +45,21 @@ const WindowClass* findClass(LPCWSTR name) {
 
 std::vector<Window*>& siblingsOf(Window* w) { return w->parent ? w->parent->children : S().topLevel; }
 
-void detach(Window* w) {
+void detach(Window* w)
+{
     auto& list = siblingsOf(w);
     list.erase(std::remove(list.begin(), list.end(), w), list.end());
 }
 
-bool isDescendant(const Window* w, const Window* ancestor) {
+bool isDescendant(const Window* w, const Window* ancestor)
+{
     for (; w; w = w->parent)
         if (w == ancestor) return true;
     return false;
 }
 
-void invalidateTree(Window* w) {
+void invalidateTree(Window* w)
+{
     InvalidateRect(w, nullptr, TRUE);
     for (Window* c : w->children)
         if (c->visible) invalidateTree(c);
@@ -61,7 +67,8 @@ void invalidateTree(Window* w) {
 
 // The title bar shows the caption of the foreground window; the foreground
 // window is also the active one, told so with WM_ACTIVATE.
-void foregroundChanged() {
+void foregroundChanged()
+{
     repaintTitleBar();
     WindowState& s = S();
     Window* now = foregroundWindow();
@@ -81,7 +88,8 @@ bool validWindow(HWND hwnd) { return hwnd && S().all.count(hwnd) != 0; }
 std::vector<Window*>& topLevelWindows() { return S().topLevel; }
 HWND platformMainWindow() { return S().main; }
 
-void resetWindowManager() {
+void resetWindowManager()
+{
     WindowState& s = S();
     for (Window* w : s.all) delete w;
     s.all.clear();
@@ -90,32 +98,37 @@ void resetWindowManager() {
     s.main = s.focus = s.active = nullptr;
 }
 
-RECT screenRectOf(const Window* w) {
+RECT screenRectOf(const Window* w)
+{
     RECT r = w->rect;
     for (const Window* p = w->parent; p; p = p->parent) r = offsetRect(r, p->rect.left, p->rect.top);
     return r;
 }
 
-POINT clientOrigin(HWND hwnd) {
+POINT clientOrigin(HWND hwnd)
+{
     if (!validWindow(hwnd)) return POINT{0, kTitleBarHeight};
     const RECT r = screenRectOf(hwnd);
     return POINT{r.left, r.top};
 }
 
-bool reallyVisible(const Window* w) {
+bool reallyVisible(const Window* w)
+{
     for (; w; w = w->parent)
         if (!w->visible) return false;
     return true;
 }
 
-RECT visibleBounds(const Window* w) {
+RECT visibleBounds(const Window* w)
+{
     if (!reallyVisible(w)) return RECT{0, 0, 0, 0};
     RECT r = intersectRect(screenRectOf(w), RECT{0, 0, screenWidth(), screenHeight()});
     for (const Window* p = w->parent; p; p = p->parent) r = intersectRect(r, screenRectOf(p));
     return r;
 }
 
-void collectOccluders(const Window* w, std::vector<RECT>& out) {
+void collectOccluders(const Window* w, std::vector<RECT>& out)
+{
     const RECT bounds = visibleBounds(w);
     auto add = [&](const Window* o) {
         if (!o->visible) return;
@@ -131,7 +144,8 @@ void collectOccluders(const Window* w, std::vector<RECT>& out) {
     }
 }
 
-Window* windowAtPoint(int x, int y) {
+Window* windowAtPoint(int x, int y)
+{
     auto inside = [&](const Window* w) {
         const RECT r = screenRectOf(w);
         return w->visible && x >= r.left && x < r.right && y >= r.top && y < r.bottom;
@@ -151,19 +165,22 @@ Window* windowAtPoint(int x, int y) {
     }
 }
 
-Window* foregroundWindow() {
+Window* foregroundWindow()
+{
     const auto& list = S().topLevel;
     for (auto it = list.rbegin(); it != list.rend(); ++it)
         if ((*it)->visible && !(*it)->destroying && !((*it)->exStyle & kExNoActivate)) return *it;
     return nullptr;
 }
 
-HWND platformActiveWindow() {
+HWND platformActiveWindow()
+{
     Window* w = foregroundWindow();
     return w ? w : S().main;
 }
 
-static void exposeTree(Window* w, const RECT& r, const Window* skip) {
+static void exposeTree(Window* w, const RECT& r, const Window* skip)
+{
     if (w == skip || !w->visible) return;
     const RECT part = intersectRect(visibleBounds(w), r);
     if (emptyRect(part)) return;
@@ -173,13 +190,15 @@ static void exposeTree(Window* w, const RECT& r, const Window* skip) {
     for (Window* c : w->children) exposeTree(c, r, skip);
 }
 
-void exposeScreenRect(const RECT& r, const Window* skip) {
+void exposeScreenRect(const RECT& r, const Window* skip)
+{
     std::vector<Window*> list = S().topLevel;
     for (Window* w : list) exposeTree(w, r, skip);
     repaintDesktop(r);
 }
 
-void raiseWindow(Window* w) {
+void raiseWindow(Window* w)
+{
     auto& list = siblingsOf(w);
     auto it = std::find(list.begin(), list.end(), w);
     if (it == list.end()) return;
@@ -196,7 +215,8 @@ void raiseWindow(Window* w) {
 
 // ---- the API -------------------------------------------------------------------
 
-BOOL RegisterClassW(const WNDCLASSW* wc) {
+BOOL RegisterClassW(const WNDCLASSW* wc)
+{
     if (!wc || !wc->lpfnWndProc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName)) {
         SetLastError(87);  // ERROR_INVALID_PARAMETER
         return FALSE;
@@ -205,13 +225,14 @@ BOOL RegisterClassW(const WNDCLASSW* wc) {
         SetLastError(1410);  // ERROR_CLASS_ALREADY_EXISTS
         return FALSE;
     }
-    S().classes.push_back(WindowClass{wc->lpszClassName, wc->style, wc->lpfnWndProc, wc->hbrBackground,
-                                      wc->hCursor, wc->hInstance});
+    S().classes.push_back(
+        WindowClass{wc->lpszClassName, wc->style, wc->lpfnWndProc, wc->hbrBackground, wc->hCursor, wc->hInstance});
     return TRUE;
 }
 
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param) {
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, void* param)
+{
     const WindowClass* cls = findClass(className);
     if (!cls) {
         SetLastError(1407);  // ERROR_CANNOT_FIND_WND_CLASS
@@ -267,7 +288,8 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     return w;
 }
 
-static void destroyTree(Window* w) {
+static void destroyTree(Window* w)
+{
     w->destroying = true;
     WindowState& s = S();
     // Windows it owns go first, then the window itself is told, then its
@@ -292,7 +314,8 @@ static void destroyTree(Window* w) {
     delete w;
 }
 
-BOOL DestroyWindow(HWND hwnd) {
+BOOL DestroyWindow(HWND hwnd)
+{
     if (!validWindow(hwnd) || hwnd->destroying) return FALSE;
     const RECT shown = visibleBounds(hwnd);
     const bool topLevel = hwnd->parent == nullptr;
@@ -306,7 +329,8 @@ BOOL DestroyWindow(HWND hwnd) {
 
 BOOL IsWindow(HWND hwnd) { return validWindow(hwnd) ? TRUE : FALSE; }
 
-BOOL ShowWindow(HWND hwnd, int cmdShow) {
+BOOL ShowWindow(HWND hwnd, int cmdShow)
+{
     if (!validWindow(hwnd)) return FALSE;
     const BOOL wasVisible = hwnd->visible ? TRUE : FALSE;
     if (cmdShow == SW_HIDE) {
@@ -326,19 +350,22 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
     return wasVisible;
 }
 
-BOOL GetWindowRect(HWND hwnd, RECT* rect) {
+BOOL GetWindowRect(HWND hwnd, RECT* rect)
+{
     if (!validWindow(hwnd) || !rect) return FALSE;
     *rect = screenRectOf(hwnd);
     return TRUE;
 }
 
-BOOL GetClientRect(HWND hwnd, RECT* rect) {
+BOOL GetClientRect(HWND hwnd, RECT* rect)
+{
     if (!validWindow(hwnd) || !rect) return FALSE;
     *rect = RECT{0, 0, hwnd->rect.right - hwnd->rect.left, hwnd->rect.bottom - hwnd->rect.top};
     return TRUE;
 }
 
-BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint)
+{
     if (!validWindow(hwnd)) return FALSE;
     const RECT before = visibleBounds(hwnd);
     hwnd->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
@@ -353,12 +380,14 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
     return TRUE;
 }
 
-BOOL SetWindowTextW(HWND hwnd, LPCWSTR text) {
+BOOL SetWindowTextW(HWND hwnd, LPCWSTR text)
+{
     if (!validWindow(hwnd)) return FALSE;
     return SendMessageW(hwnd, WM_SETTEXT, 0, LPARAM(text ? text : L"")) ? TRUE : FALSE;
 }
 
-int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount) {
+int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount)
+{
     if (!validWindow(hwnd) || !buffer || maxCount <= 0) return 0;
     const int n = std::min<int>(int(hwnd->text.size()), maxCount - 1);
     std::wmemcpy(buffer, hwnd->text.data(), size_t(n));
@@ -368,7 +397,8 @@ int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount) {
 
 int GetWindowTextLengthW(HWND hwnd) { return validWindow(hwnd) ? int(hwnd->text.size()) : 0; }
 
-HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
+HWND FindWindowW(LPCWSTR className, LPCWSTR windowName)
+{
     for (Window* w : S().topLevel) {
         if (className && !sameName(w->cls->name, className)) continue;
         if (windowName && w->text != windowName) continue;
@@ -378,7 +408,8 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
     return findWindowInOtherCopy(className, windowName);
 }
 
-BOOL SetForegroundWindow(HWND hwnd) {
+BOOL SetForegroundWindow(HWND hwnd)
+{
     if (isOtherCopyWindow(hwnd)) return bringOtherCopyToFront();
     // The low bit asks for the window's owned windows as well; they always
     // come along here.
@@ -394,7 +425,8 @@ BOOL SetForegroundWindow(HWND hwnd) {
     return TRUE;
 }
 
-HWND SetFocus(HWND hwnd) {
+HWND SetFocus(HWND hwnd)
+{
     WindowState& s = S();
     if (hwnd && !validWindow(hwnd)) return nullptr;
     Window* before = s.focus;
@@ -407,7 +439,8 @@ HWND SetFocus(HWND hwnd) {
 
 HWND GetFocus() { return S().focus; }
 
-LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
     if (!validWindow(hwnd)) return 0;
     switch (msg) {
     case WM_CLOSE:

@@ -15,12 +15,14 @@ constexpr int kBufferLimit = 1024;
 struct Out {
     LPWSTR buffer;
     int length = 0;
-    void put(WCHAR c) {
+    void put(WCHAR c)
+    {
         if (length < kBufferLimit - 1) buffer[length++] = c;
     }
 };
 
-void field(Out& out, const WCHAR* text, int n, int width, bool left, bool zero, bool numeric) {
+void field(Out& out, const WCHAR* text, int n, int width, bool left, bool zero, bool numeric)
+{
     int pad = width > n ? width - n : 0;
     if (!left && zero && numeric && n > 0 && text[0] == L'-') {
         out.put(L'-');
@@ -33,7 +35,8 @@ void field(Out& out, const WCHAR* text, int n, int width, bool left, bool zero, 
     for (; pad > 0; --pad) out.put(L' ');
 }
 
-int number(WCHAR* digits, uint64_t value, unsigned base, bool upper) {
+int number(WCHAR* digits, uint64_t value, unsigned base, bool upper)
+{
     WCHAR tmp[24];
     int n = 0;
     do {
@@ -47,7 +50,8 @@ int number(WCHAR* digits, uint64_t value, unsigned base, bool upper) {
 
 }  // namespace
 
-int wsprintfW(LPWSTR buffer, LPCWSTR format, ...) {
+int wsprintfW(LPWSTR buffer, LPCWSTR format, ...)
+{
     if (!buffer || !format) return 0;
     va_list args;
     va_start(args, format);
@@ -60,9 +64,12 @@ int wsprintfW(LPWSTR buffer, LPCWSTR format, ...) {
         ++f;
         bool left = false, zero = false;
         for (;; ++f) {
-            if (*f == L'-') left = true;
-            else if (*f == L'0') zero = true;
-            else break;
+            if (*f == L'-')
+                left = true;
+            else if (*f == L'0')
+                zero = true;
+            else
+                break;
         }
         int width = 0;
         while (*f >= L'0' && *f <= L'9') width = width * 10 + (*f++ - L'0');

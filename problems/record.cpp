@@ -9,10 +9,7 @@ namespace {
 // The six bits a record character carries.  Characters outside '0'..'o' are
 // not part of the format; masking keeps their value to six bits so that they
 // can never spill into a neighbouring bit field.
-inline uint32_t charValue(char c)
-{
-    return (static_cast<uint32_t>(static_cast<unsigned char>(c)) - 48u) & 63u;
-}
+inline uint32_t charValue(char c) { return (static_cast<uint32_t>(static_cast<unsigned char>(c)) - 48u) & 63u; }
 
 // The record's bit sequence: bits are taken least significant first from a
 // 32-bit word that is refilled a byte at a time.  Bytes at or beyond byteCount
@@ -85,8 +82,7 @@ int32 unpackRecord(char* record)
     int32 out = 0;
     for (int32 i = 0; i < groups; ++i) {
         const char* c = record + 4 * i;
-        uint32_t v0 = charValue(c[0]), v1 = charValue(c[1]), v2 = charValue(c[2]),
-                 v3 = charValue(c[3]);
+        uint32_t v0 = charValue(c[0]), v1 = charValue(c[1]), v2 = charValue(c[2]), v3 = charValue(c[3]);
         record[out++] = static_cast<char>(v0 | (v3 & 3u) << 6);
         record[out++] = static_cast<char>(v1 | ((v3 >> 2) & 3u) << 6);
         record[out++] = static_cast<char>(v2 | ((v3 >> 4) & 3u) << 6);
@@ -163,8 +159,8 @@ void decodeRecord(GameContext& g, const uint8_t* bytes, int32 byteCount)
         else
             depth = bits.take(8);
         uint32_t t = bits.take(10);
-        uint32_t pointIndex = (t & 31u) | ((t >> 6) & 1u) << 8 | ((t >> 7) & 1u) << 7 |
-                              ((t >> 8) & 1u) << 6 | ((t >> 9) & 1u) << 5;
+        uint32_t pointIndex =
+            (t & 31u) | ((t >> 6) & 1u) << 8 | ((t >> 7) & 1u) << 7 | ((t >> 8) & 1u) << 6 | ((t >> 9) & 1u) << 5;
         uint32_t flag = (t >> 5) & 1u;
         if (bits.take(1) == 0) bits.take(4);
         nodes.entry(depth, pointIndex, flag);

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "game/format.h"
-#include "game/notify.h"
 #include "board/board.h"
+#include "game/format.h"
 #include "game/layout.h"
+#include "game/notify.h"
 
 namespace {
 
@@ -21,10 +21,7 @@ int32 boundedIndex(const char* s, int32 limit, char c)
     return -1;
 }
 
-bool validNode(const GameContext& g, int32 n)
-{
-    return n >= 0 && n < g.nodeCount && g.nodeOffset[n] >= 0;
-}
+bool validNode(const GameContext& g, int32 n) { return n >= 0 && n < g.nodeCount && g.nodeOffset[n] >= 0; }
 
 }  // namespace
 

@@ -38,14 +38,10 @@ const MenuItemTemplate kPopupEn[] = {
 };
 
 const MenuItemTemplate kPopupZh[] = {
-    {kCmdPlay, "重来", false},
-    {kCmdPrevProblem, "上一题", false},
-    {kCmdNextProblem, "下一题", false},
-    {kCmdSelectProblem, "选题目", false},
-    {kCmdPass, "脱先", false},
-    {kCmdMode, "模式", false},
-    {kCmdSound, "声音", true},
-    {kCmdAbout, "关于", false},
+    {kCmdPlay, "重来", false},          {kCmdPrevProblem, "上一题", false},
+    {kCmdNextProblem, "下一题", false}, {kCmdSelectProblem, "选题目", false},
+    {kCmdPass, "脱先", false},          {kCmdMode, "模式", false},
+    {kCmdSound, "声音", true},          {kCmdAbout, "关于", false},
     {kCmdQuit, "退出", false},
 };
 
@@ -101,7 +97,7 @@ const ResourceEntry kEntries[] = {
 
 const ResourceTable& programResources()
 {
-    static const ResourceTable table = {kProgramStringCount, kProgramStrings,
-                                        sizeof kEntries / sizeof kEntries[0], kEntries};
+    static const ResourceTable table = {kProgramStringCount, kProgramStrings, sizeof kEntries / sizeof kEntries[0],
+                                        kEntries};
     return table;
 }

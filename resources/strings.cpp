@@ -1,8 +1,8 @@
 // The string table, English and Chinese.  Texts are UTF-8 here and reach the
 // program as wide strings through LoadStringW.
 
-#include "resources/ids.h"
 #include "resources/strings.h"
+#include "resources/ids.h"
 
 const StringResource kProgramStrings[] = {
     {IDS_CLASS, "VOSTRA"},

@@ -33,10 +33,7 @@ void appendHistory(GameContext& g, int32 length, int32 col, int32 row)
 
 }  // namespace
 
-int32 historyLength(const GameContext& g)
-{
-    return static_cast<int32>(strnlen(g.moveHistory, sizeof g.moveHistory));
-}
+int32 historyLength(const GameContext& g) { return static_cast<int32>(strnlen(g.moveHistory, sizeof g.moveHistory)); }
 
 bool playMove(GameContext& g, int32 col, int32 row, bool redraw)
 {

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "board/board.h"
 #include "game/format.h"
 #include "game/notify.h"
 #include "problems/tree.h"
-#include "board/board.h"
 #include "rules/move.h"
 #include "view/render.h"
 

@@ -23,7 +23,8 @@ HANDLE instanceMutex = nullptr;
 
 // True when this is the only copy; false when start-up must stop (another
 // copy runs, and has been brought to the front if it could be found).
-bool becomeOnlyCopy() {
+bool becomeOnlyCopy()
+{
     for (int attempt = 0; attempt < kInstanceAttempts; ++attempt) {
         HANDLE mutex = CreateMutexW(nullptr, FALSE, windowClassName);
         if (!mutex) return false;
@@ -47,7 +48,8 @@ bool becomeOnlyCopy() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int showCommand)
+{
     // The resources are part of the program, there before it starts.
     registerResources(&programResources());
     programInstance = instance;

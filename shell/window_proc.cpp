@@ -2,17 +2,17 @@
 // each, and the menu bar it builds when it is created.
 #include "shell/window_proc.h"
 
+#include "control/input.h"
+#include "control/operations.h"
 #include "game/commands.h"
 #include "game/context.h"
 #include "game/notify.h"
-#include "control/operations.h"
 #include "problems/tree.h"
 #include "resources/ids.h"
 #include "rules/takeback.h"
 #include "shell/dialogs.h"
 #include "shell/shell.h"
 #include "shell/ui_strings.h"
-#include "control/input.h"
 #include "view/render.h"
 
 HINSTANCE programInstance = nullptr;
@@ -28,7 +28,8 @@ SHACTIVATEINFO activationInfo;
 
 // Menu and menu bar commands, by the low word of wParam; false for commands
 // left to the default handling.
-bool runCommand(HWND hwnd, UINT id) {
+bool runCommand(HWND hwnd, UINT id)
+{
     GameContext& g = theGame();
     switch (id) {
     case IDOK:
@@ -79,7 +80,8 @@ bool runCommand(HWND hwnd, UINT id) {
 
 }  // namespace
 
-bool createMenuBar(HWND hwnd) {
+bool createMenuBar(HWND hwnd)
+{
     activationInfo = SHACTIVATEINFO{};
     activationInfo.cbSize = sizeof activationInfo;
     SHMENUBARINFO info{};
@@ -94,7 +96,8 @@ bool createMenuBar(HWND hwnd) {
     return true;
 }
 
-void relabelRightSoftKey(int32 mode) {
+void relabelRightSoftKey(int32 mode)
+{
     if (mode < 0 || mode > 2 || !menuBarWindow) return;
     TBBUTTONINFOW info{};
     info.cbSize = sizeof info;
@@ -103,7 +106,8 @@ void relabelRightSoftKey(int32 mode) {
     SendMessageW(menuBarWindow, TB_SETBUTTONINFO, kCmdRightSoftKey, LPARAM(&info));
 }
 
-LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK mainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
     GameContext& g = theGame();
     switch (msg) {
     case WM_CREATE:

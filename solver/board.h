@@ -10,9 +10,9 @@
 namespace vostra::solver {
 
 constexpr int kMaxSide = 19;
-constexpr int kStride = kMaxSide + 2;                 // one border column each side
-constexpr int kPoints = kStride * (kMaxSide + 2);     // with the border rows
-constexpr int kNoPoint = 0;                           // a border point, never a move
+constexpr int kStride = kMaxSide + 2;              // one border column each side
+constexpr int kPoints = kStride * (kMaxSide + 2);  // with the border rows
+constexpr int kNoPoint = 0;                        // a border point, never a move
 
 enum Cell : uint8_t { kEmpty = 0, kBlack = 1, kWhite = 2, kEdge = 3 };
 inline uint8_t opposite(uint8_t c) { return static_cast<uint8_t>(3 - c); }
@@ -30,10 +30,10 @@ public:
     static constexpr int kDelta[4] = {1, -1, kStride, -kStride};
 
     uint8_t cell(int p) const { return cell_[p]; }
-    int chain(int p) const { return head_[p]; }          // the chain's representative point
+    int chain(int p) const { return head_[p]; }  // the chain's representative point
     int liberties(int p) const { return libs_[head_[p]]; }
     int chainSize(int p) const { return size_[head_[p]]; }
-    int nextStone(int p) const { return next_[p]; }       // circular list of the chain's stones
+    int nextStone(int p) const { return next_[p]; }  // circular list of the chain's stones
     // A chain with an empty liberty outside the region (nobody can fill it)
     // or a frame stone: it is never captured, even with no liberty left.
     bool permanentlySafe(int p) const { return safe_[head_[p]] != 0; }
@@ -45,7 +45,7 @@ public:
     // Every point of the region (and its neighbours) lies in [spanBegin, spanEnd).
     int spanBegin() const { return lo_; }
     int spanEnd() const { return hi_; }
-    int koPoint() const { return ko_; }                  // kNoPoint when none
+    int koPoint() const { return ko_; }  // kNoPoint when none
     uint64_t hash() const { return hash_; }
 
     // Setup, before play: stones (no captures are made; chains with no
@@ -109,9 +109,9 @@ private:
     uint8_t frame_[kPoints];
     int16_t head_[kPoints];
     int16_t next_[kPoints];
-    int16_t libs_[kPoints];   // valid at a chain's head
-    int16_t size_[kPoints];   // valid at a chain's head
-    uint8_t safe_[kPoints];   // valid at a chain's head
+    int16_t libs_[kPoints];      // valid at a chain's head
+    int16_t size_[kPoints];      // valid at a chain's head
+    uint8_t safe_[kPoints];      // valid at a chain's head
     int lo_ = 0, hi_ = kPoints;  // the region and its neighbours lie in [lo_, hi_)
     int ko_ = kNoPoint;
     int targetsLeft_ = 0;

@@ -113,32 +113,35 @@ void Search::generate(const Position& p, Mode mode, std::vector<int>& moves) con
     for (int p = b.spanBegin(); p < b.spanEnd(); ++p)
         if (b.isTarget(p)) targetChain[b.chain(p)] = 1;
     for (int m = b.spanBegin(); m < b.spanEnd(); ++m) {
-            if (!b.inRegion(m) || !b.isLegal(m, me, ignoreKo)) continue;
-            int score = 0, empties = 0;
-            for (int d : Board::kDelta) {
-                const int r = m + d;
-                const uint8_t c = b.cell(r);
-                if (c == kEmpty) {
-                    ++empties;
-                    continue;
-                }
-                if (c == kEdge) continue;
-                // Liberties of a target chain matter most.
-                if (targetChain[b.chain(r)]) score += 25;
-                if (c == other) {
-                    const int libs = b.liberties(r);
-                    if (libs == 1 && !b.permanentlySafe(r)) score += 200 + 10 * b.chainSize(r);
-                    else if (libs == 2) score += 40;
-                    else score += 10;
-                } else {
-                    if (b.liberties(r) == 1) score += 80;
-                    score += 5;
-                }
+        if (!b.inRegion(m) || !b.isLegal(m, me, ignoreKo)) continue;
+        int score = 0, empties = 0;
+        for (int d : Board::kDelta) {
+            const int r = m + d;
+            const uint8_t c = b.cell(r);
+            if (c == kEmpty) {
+                ++empties;
+                continue;
             }
-            if (empties == 0 && score < 200) score -= 20;  // filling a point with no liberty
-            score += empties * 3;
-            scored[n++] = {score, m};
+            if (c == kEdge) continue;
+            // Liberties of a target chain matter most.
+            if (targetChain[b.chain(r)]) score += 25;
+            if (c == other) {
+                const int libs = b.liberties(r);
+                if (libs == 1 && !b.permanentlySafe(r))
+                    score += 200 + 10 * b.chainSize(r);
+                else if (libs == 2)
+                    score += 40;
+                else
+                    score += 10;
+            } else {
+                if (b.liberties(r) == 1) score += 80;
+                score += 5;
+            }
         }
+        if (empties == 0 && score < 200) score -= 20;  // filling a point with no liberty
+        score += empties * 3;
+        scored[n++] = {score, m};
+    }
     std::stable_sort(scored, scored + n, [](const Scored& a, const Scored& b) { return a.score > b.score; });
     for (int i = 0; i < n; ++i) moves.push_back(scored[i].move);
     moves.push_back(kNoPoint);
@@ -269,8 +272,10 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
                 // The side to move there has about this many moves: the more
                 // it has, the harder that node is to settle against it.
                 const uint32_t moves = static_cast<uint32_t>(1 + moves_.size() / kMobility);
-                if (next.toPlay == rules_.owner) c.dn = leaf.dn = moves;
-                else c.pn = leaf.pn = moves;
+                if (next.toPlay == rules_.owner)
+                    c.dn = leaf.dn = moves;
+                else
+                    c.pn = leaf.pn = moves;
             }
             table_.store(leaf);
         }
@@ -333,8 +338,8 @@ Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
         uint64_t sum = 0;
         uint32_t min1 = kInfinity, min2 = kInfinity;
         size_t minIndex = 0;
-        int loopAll = kNoLoop;             // OR: the earliest line position all refutations lean on
-        int bestRefutation = -1;           // AND: the refutation that leans on the line least
+        int loopAll = kNoLoop;    // OR: the earliest line position all refutations lean on
+        int bestRefutation = -1;  // AND: the refutation that leans on the line least
         for (size_t i = 0; i < kids.size(); ++i) {
             Child& c = kids[i];
             if (!c.fixed) {
@@ -344,8 +349,8 @@ Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
                     c.depth = t->depth;
                 }
             }
-            const uint32_t mine = isOr ? c.pn : c.dn;     // what this node minimises
-            const uint32_t theirs = isOr ? c.dn : c.pn;   // what it sums
+            const uint32_t mine = isOr ? c.pn : c.dn;    // what this node minimises
+            const uint32_t theirs = isOr ? c.dn : c.pn;  // what it sums
             sum = addCapped(sum, theirs);
             if (mine < min1) {
                 min2 = min1;

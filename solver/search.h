@@ -71,10 +71,7 @@ public:
 
     uint64_t key(const Position& p, Mode mode) const;
     uint64_t keyOf(uint64_t stones, int ko, uint8_t toPlay, bool lastPass, bool over, Mode mode) const;
-    bool ignoresKo(uint8_t colour, Mode mode) const
-    {
-        return (colour == rules_.owner) == ((mode & kOwnerWinsKo) != 0);
-    }
+    bool ignoresKo(uint8_t colour, Mode mode) const { return (colour == rules_.owner) == ((mode & kOwnerWinsKo) != 0); }
 
     // The child of the current position after `move`, for walking a proof:
     // its value in `mode` if known (terminal, repetition, or the table).
@@ -118,10 +115,10 @@ private:
 
     const Rules& rules_;
     Table& table_;
-    std::vector<Position> line_;     // line_[0..ply_]: the line from the problem's position
-    std::vector<uint64_t> keys_;     // the same positions' keys in the current mode
-    Mode lineMode_ = 0;              // the mode of keys_
-    int base_ = 0;                   // index in line_ of the position being solved
+    std::vector<Position> line_;  // line_[0..ply_]: the line from the problem's position
+    std::vector<uint64_t> keys_;  // the same positions' keys in the current mode
+    Mode lineMode_ = 0;           // the mode of keys_
+    int base_ = 0;                // index in line_ of the position being solved
     int ply_ = 0;
     std::vector<std::vector<Child>> kids_;
     std::vector<int> moves_;

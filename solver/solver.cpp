@@ -25,7 +25,7 @@ public:
 private:
     struct Decided {
         Outcome outcome = Outcome::Unproven;
-        Mode mode = 0;     // the mode whose proof shows the outcome
+        Mode mode = 0;  // the mode whose proof shows the outcome
         bool ownerWins = false;
         int depth = 0;
     };
@@ -50,10 +50,17 @@ private:
 };
 
 Engine::Engine(const Problem& p, const Budget& budget)
-    : problem_(p), budget_(budget), root_{Board(p.cols < 1 ? 1 : p.cols > kMaxSide ? 1 : p.cols,
-                                               p.rows < 1 ? 1 : p.rows > kMaxSide ? 1 : p.rows),
-                                         kBlack},
-      table_(budget.memoryBytes), search_(rules_, table_)
+    : problem_(p),
+      budget_(budget),
+      root_{Board(p.cols < 1          ? 1
+                  : p.cols > kMaxSide ? 1
+                                      : p.cols,
+                  p.rows < 1          ? 1
+                  : p.rows > kMaxSide ? 1
+                                      : p.rows),
+            kBlack},
+      table_(budget.memoryBytes),
+      search_(rules_, table_)
 {
     if (p.cols < 1 || p.rows < 1 || p.cols > kMaxSide || p.rows > kMaxSide)
         throw std::invalid_argument("board size " + std::to_string(p.cols) + "x" + std::to_string(p.rows) +
@@ -361,11 +368,16 @@ Answer solve(const Problem& problem, const Budget& budget) { return Solver(probl
 const char* outcomeName(Outcome o)
 {
     switch (o) {
-    case Outcome::Unconditional: return "unconditional";
-    case Outcome::Ko: return "ko";
-    case Outcome::Seki: return "seki";
-    case Outcome::Fails: return "fails";
-    case Outcome::Unproven: break;
+    case Outcome::Unconditional:
+        return "unconditional";
+    case Outcome::Ko:
+        return "ko";
+    case Outcome::Seki:
+        return "seki";
+    case Outcome::Fails:
+        return "fails";
+    case Outcome::Unproven:
+        break;
     }
     return "unproven";
 }
@@ -373,11 +385,16 @@ const char* outcomeName(Outcome o)
 const char* limitName(Limit l)
 {
     switch (l) {
-    case Limit::None: return "none";
-    case Limit::Nodes: return "nodes";
-    case Limit::Time: return "time";
-    case Limit::Memory: return "memory";
-    case Limit::Model: break;
+    case Limit::None:
+        return "none";
+    case Limit::Nodes:
+        return "nodes";
+    case Limit::Time:
+        return "time";
+    case Limit::Memory:
+        return "memory";
+    case Limit::Model:
+        break;
     }
     return "model";
 }

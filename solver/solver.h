@@ -74,17 +74,17 @@ enum class GoalKind { Live, Kill, Capture, Escape, Connect, Cut, CapturingRace }
 
 struct Goal {
     GoalKind kind = GoalKind::Live;
-    bool sekiCounts = true;     // Live accepts seki unless the goal says clean life
-    std::vector<Point> targets; // defender's stones for Kill/Capture, own for Live
+    bool sekiCounts = true;      // Live accepts seki unless the goal says clean life
+    std::vector<Point> targets;  // defender's stones for Kill/Capture, own for Live
     // Kill/Capture/CapturingRace: stones of the goal's owner that must not be
     // captured on the way (its own side of a race); empty: none.
     std::vector<Point> keep;
 };
 
 struct Problem {
-    int cols = 19, rows = 19;     // the real board; its edges are real edges (at most 19x19)
-    std::vector<int8_t> stones;   // cols*rows, index y*cols+x: +1 Black, -1 White, 0 empty
-    int toPlay = 1;               // +1 or -1
+    int cols = 19, rows = 19;    // the real board; its edges are real edges (at most 19x19)
+    std::vector<int8_t> stones;  // cols*rows, index y*cols+x: +1 Black, -1 White, 0 empty
+    int toPlay = 1;              // +1 or -1
     Goal goal;
     std::vector<uint8_t> region;  // cols*rows, 1 where moves may be played; empty: the whole board
     Point koBan = kPass;          // a point the side to play may not retake now, if any
@@ -113,10 +113,10 @@ struct Budget {
 // For a Fails outcome the proving side is the goal's opponent.
 struct ProofNode {
     Point move = kPass;
-    int colour = 0;               // who played `move`
+    int colour = 0;                       // who played `move`
     Outcome outcome = Outcome::Unproven;  // the result this proof shows (the root's)
-    bool koRetake = false;        // `move` retakes a ko while banned: it needs a ko threat
-    bool cut = false;             // the proof below was left out (size limit or memory)
+    bool koRetake = false;                // `move` retakes a ko while banned: it needs a ko threat
+    bool cut = false;                     // the proof below was left out (size limit or memory)
     std::vector<ProofNode> children;
 };
 
@@ -135,8 +135,8 @@ struct MoveResult {
 // there was no budget left for it, proof.cut is set.
 struct Answer {
     Outcome result = Outcome::Unproven;
-    Limit limit = Limit::None;         // why the result is Unproven, else None
-    std::vector<MoveResult> firstMoves; // every legal move of the side to play (and the pass)
+    Limit limit = Limit::None;           // why the result is Unproven, else None
+    std::vector<MoveResult> firstMoves;  // every legal move of the side to play (and the pass)
     ProofNode proof;
     uint64_t nodes = 0;
     double ms = 0;

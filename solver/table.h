@@ -12,7 +12,7 @@ namespace vostra::solver {
 constexpr uint32_t kInfinity = 0x3FFFFFFF;
 
 struct Entry {
-    uint64_t key = 0;    // 0: empty
+    uint64_t key = 0;  // 0: empty
     uint32_t pn = 1, dn = 1;
     uint32_t work = 0;   // nodes spent below this position
     uint16_t depth = 0;  // proof depth once proven or disproven

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "board/board.h"
 #include "game/format.h"
 #include "problems/tree.h"
-#include "board/board.h"
 #include "rules/takeback.h"
 #include "view/render.h"
 

@@ -1,9 +1,9 @@
 #include "solving/solve.h"
 
+#include "board/board.h"
 #include "game/notify.h"
 #include "game/sound.h"
 #include "problems/tree.h"
-#include "board/board.h"
 #include "rules/move.h"
 #include "rules/takeback.h"
 #include "view/render.h"
@@ -12,10 +12,7 @@ namespace {
 
 constexpr int32 kWhiteReplyPauseMs = 200;
 
-void post(GameContext& g, UINT message)
-{
-    PostMessageW(g.mainWindow, message, 0, 0);
-}
+void post(GameContext& g, UINT message) { PostMessageW(g.mainWindow, message, 0, 0); }
 
 // The children of node n in node order: the nodes after n one level deeper,
 // up to the first later node that is not deeper than n.

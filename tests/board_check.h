@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "game/context.h"
 #include "board/board.h"
+#include "game/context.h"
 #include "rules/move.h"
 
 // What is wrong with the board and move state, or "" when nothing is.  With

@@ -9,13 +9,13 @@
 
 #include "captions/captions.h"
 #include "captions/text_table.h"
+#include "game/layout.h"
 #include "problems/record.h"
 #include "problems/tree.h"
 #include "tests/solving_support.h"
 #include "tools/charset.h"
 #include "tools/collection_compiler.h"
 #include "tools/problem_texts.h"
-#include "game/layout.h"
 
 namespace {
 
@@ -45,13 +45,21 @@ TEST(Charset, DetectsAndDecodesUtf8GbkAndLatin1)
     EXPECT_EQ(detectCharset(kUtf8WhiteLives), Charset::Utf8);
     EXPECT_EQ(detectCharset(kGbkWhiteLives), Charset::Gb18030);
     EXPECT_EQ(decodeText(kGbkWhiteLives, Charset::Gb18030), kUtf8WhiteLives);
-    EXPECT_EQ(decodeText("\x81\x30\x84\x36", Charset::Gb18030), "\xC2\xA5");  // U+00A5
+    EXPECT_EQ(decodeText("\x81\x30\x84\x36", Charset::Gb18030), "\xC2\xA5");          // U+00A5
     EXPECT_EQ(decodeText("\x90\x30\x81\x30", Charset::Gb18030), "\xF0\x90\x80\x80");  // U+10000
     // Neither UTF-8 nor GB18030 (a lone lead byte at the end): Latin-1.
     EXPECT_EQ(detectCharset("caf\xE9"), Charset::Latin1);
-    EXPECT_EQ(decodeText("caf\xE9 \x93" "a\x94", Charset::Latin1), "caf\xC3\xA9 \xE2\x80\x9C" "a\xE2\x80\x9D");
+    EXPECT_EQ(decodeText("caf\xE9 \x93"
+                         "a\x94",
+                         Charset::Latin1),
+              "caf\xC3\xA9 \xE2\x80\x9C"
+              "a\xE2\x80\x9D");
     // Malformed bytes in a named charset become U+FFFD, never invalid UTF-8.
-    EXPECT_EQ(decodeText("a\xFF" "b", Charset::Utf8), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(decodeText("a\xFF"
+                         "b",
+                         Charset::Utf8),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_TRUE(isValidUtf8(decodeText("\xB0\xD7\x80\xFF", Charset::Gb18030)));
     Charset c;
     EXPECT_TRUE(charsetFromName("gb2312", c) && c == Charset::Gb18030);
@@ -66,7 +74,8 @@ TEST(ProblemTexts, SwapsColourWordsAndFindsTheGoal)
     EXPECT_EQ(firstSentence("  Black to kill. Look at 1.5 eyes."), "Black to kill.");
     EXPECT_EQ(firstSentence("Black to live\nHint: the corner"), "Black to live");
     EXPECT_EQ(firstSentence("Black to live.\xE9\xBB\x91\xE5\x85\x88"), "Black to live.");
-    EXPECT_EQ(firstSentence("\xE9\xBB\x91\xE5\x85\x88\xE3\x80\x82\xE6\xB4\xBB"), "\xE9\xBB\x91\xE5\x85\x88\xE3\x80\x82");
+    EXPECT_EQ(firstSentence("\xE9\xBB\x91\xE5\x85\x88\xE3\x80\x82\xE6\xB4\xBB"),
+              "\xE9\xBB\x91\xE5\x85\x88\xE3\x80\x82");
 }
 
 TEST(TextTable, RoundTripsEscapesAndReportsBadLines)
@@ -94,7 +103,8 @@ TEST(TextTable, RoundTripsEscapesAndReportsBadLines)
 // a comment only once its node is reached.
 TEST(ProblemTexts, WhiteToPlayProblemInGbk)
 {
-    const std::string sgf = "(;GM[1]FF[4]SZ[19]GN[" + kGbkWhiteLives + "]C[White to live. Think first.]PL[W]"
+    const std::string sgf = "(;GM[1]FF[4]SZ[19]GN[" + kGbkWhiteLives +
+                            "]C[White to live. Think first.]PL[W]"
                             "AW[ba][bb][cb][db][eb]AB[ab][bc][cc][dc][ec][fb][fa]"
                             "(;W[ea];B[da]C[Black throws in.];C[Then white is dead.];W[ca]C[Wrong])"
                             "(;W[ca];B[da];W[ea]C[Correct. White lives.]))";

@@ -126,7 +126,7 @@ TEST(CompilerCompletion, LinesAreReplayedWithKoAndSuicide)
     EXPECT_FALSE(b.legal(0, 0, -1));  // suicide
     EXPECT_FALSE(b.legal(1, 0, -1));  // occupied
     ASSERT_TRUE(b.play(1, 1, -1));
-    EXPECT_FALSE(b.legal(2, 1, 1));   // the ko
+    EXPECT_FALSE(b.legal(2, 1, 1));  // the ko
     ASSERT_TRUE(b.play(10, 10, 1));
     ASSERT_TRUE(b.play(10, 11, -1));
     EXPECT_TRUE(b.legal(2, 1, 1));

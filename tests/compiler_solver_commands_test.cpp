@@ -104,10 +104,11 @@ TEST_F(SolverCommands, OptionsGoWithWhatTheyNeed)
 TEST(SolverSupport, JobsRunOnceEachAndJsonStaysValid)
 {
     std::vector<std::atomic<int>> runs(97);
-    runJobs(runs.size(), [&](size_t i) { return ++runs[i] > 1; }, Progress());
+    runJobs(
+        runs.size(), [&](size_t i) { return ++runs[i] > 1; }, Progress());
     for (const std::atomic<int>& r : runs) EXPECT_EQ(r.load(), 1);
 
     EXPECT_EQ(jsonString("a\"b\\c\n"), "\"a\\\"b\\\\c\\u000a\"");
-    EXPECT_EQ(jsonString("\xe6\xb4\xbb"), "\"\xe6\xb4\xbb\"");  // valid UTF-8 kept
+    EXPECT_EQ(jsonString("\xe6\xb4\xbb"), "\"\xe6\xb4\xbb\"");        // valid UTF-8 kept
     EXPECT_EQ(jsonString("\xbb\xee.sgf"), "\"\\u00bb\\u00ee.sgf\"");  // GBK file names escaped by byte
 }

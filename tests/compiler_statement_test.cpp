@@ -52,9 +52,9 @@ TEST(CompilerStatement, ReadsTheGoalWords)
         {"\xe9\xbb\x91\xe5\x85\x88\xe5\x87\x80\xe6\xb4\xbb", false, sv::GoalKind::Live, false, true},  // 黑先净活
         {"\xe9\xbb\x91\xe5\x85\x88\xe5\xaf\xb9\xe6\x9d\x80", false, sv::GoalKind::CapturingRace, false, false},
         {"\xe7\x99\xbd\xe5\x85\x88\xe6\xae\xba", false, sv::GoalKind::Kill, false, false},  // 白先殺
-        {"\xba\xda\xcf\xc8\xbb\xee", true, sv::GoalKind::Live, false, false},                  // GBK 黑先活
-        {"\xb0\xd7\xcf\xc8\xc9\xb1", true, sv::GoalKind::Kill, false, false},                  // GBK 白先杀
-        {"\xba\xda\xcf\xc8\xbd\xd9", true, sv::GoalKind::Live, true, false},                   // GBK 黑先劫
+        {"\xba\xda\xcf\xc8\xbb\xee", true, sv::GoalKind::Live, false, false},               // GBK 黑先活
+        {"\xb0\xd7\xcf\xc8\xc9\xb1", true, sv::GoalKind::Kill, false, false},               // GBK 白先杀
+        {"\xba\xda\xcf\xc8\xbd\xd9", true, sv::GoalKind::Live, true, false},                // GBK 黑先劫
         {"\xe9\xbb\x92\xe7\x95\xaa\xe3\x81\xa7\xe7\x94\x9f\xe3\x81\x8d", false, sv::GoalKind::Live, false, false},
         {"\xe6\x94\xbb\xe3\x82\x81\xe5\x90\x88\xe3\x81\x84", false, sv::GoalKind::CapturingRace, false, false},
     };
@@ -92,9 +92,9 @@ TEST(CompilerStatement, TargetsComeFromMarksOrTheEnclosedGroup)
     EXPECT_EQ(points(inferred), "ea cb db eb ac bc cc ");
     // The area holds the corner and the wall, not the open board.
     const int32_t w = inferred.width;
-    EXPECT_TRUE(inferred.region[0]);                // aa
-    EXPECT_TRUE(inferred.region[2 * w + 3]);        // dc, a wall stone
-    EXPECT_FALSE(inferred.region[10 * w + 10]);     // kk
+    EXPECT_TRUE(inferred.region[0]);             // aa
+    EXPECT_TRUE(inferred.region[2 * w + 3]);     // dc, a wall stone
+    EXPECT_FALSE(inferred.region[10 * w + 10]);  // kk
     EXPECT_EQ(inferred.toPlay, 1);
 
     // White to play on the same position: its own enclosed group must live.

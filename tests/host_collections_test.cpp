@@ -52,7 +52,8 @@ std::string makeZip(const std::vector<std::pair<std::string, std::string>>& file
         const uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(text.data()), uInt(text.size())));
         const uint32_t offset = uint32_t(out.size());
         u32(out, 0x04034b50), u16(out, 20), u16(out, 0), u16(out, 8), u32(out, 0), u32(out, crc);
-        u32(out, uint32_t(packed.size())), u32(out, uint32_t(text.size())), u16(out, uint16_t(name.size())), u16(out, 0);
+        u32(out, uint32_t(packed.size())), u32(out, uint32_t(text.size())), u16(out, uint16_t(name.size())),
+            u16(out, 0);
         out += name + packed;
         u32(directory, 0x02014b50), u16(directory, 20), u16(directory, 20), u16(directory, 0), u16(directory, 8);
         u32(directory, 0), u32(directory, crc), u32(directory, uint32_t(packed.size()));
@@ -85,8 +86,7 @@ TEST(CollectionFile, EveryCutShortTextIsRefused)
     EXPECT_EQ(back.sources, c.sources);
     EXPECT_EQ(back.extra, c.extra);
     // A kill while writing leaves a prefix; none of them may pass for a collection.
-    for (size_t n = 0; n + 1 < text.size(); ++n)
-        EXPECT_FALSE(parseCollection(text.substr(0, n), back, error)) << n;
+    for (size_t n = 0; n + 1 < text.size(); ++n) EXPECT_FALSE(parseCollection(text.substr(0, n), back, error)) << n;
     EXPECT_FALSE(parseCollection(std::regex_replace(text, std::regex("cd1"), "c~1"), back, error));
 
     std::vector<Outcome> o = {Outcome::FirstTry, Outcome::Failed};
@@ -166,10 +166,10 @@ protected:
         const fs::path s = dir / "script.txt", err = dir / "err.txt";
         writeFile(s, script);
         Result r;
-        static_cast<Output&>(r) = runCommand("cd " + dir.string() + " && VOSTRA_CONFIG_DIR=" + (dir / "config").string() +
-                                             " VOSTRA_DATA_DIR=" + (dir / "data").string() + " " + kVostra + " " + args +
-                                             (script.empty() ? "" : " --headless --script " + s.string()) + " 2>" +
-                                             err.string());
+        static_cast<Output&>(r) =
+            runCommand("cd " + dir.string() + " && VOSTRA_CONFIG_DIR=" + (dir / "config").string() +
+                       " VOSTRA_DATA_DIR=" + (dir / "data").string() + " " + kVostra + " " + args +
+                       (script.empty() ? "" : " --headless --script " + s.string()) + " 2>" + err.string());
         r.err = readFile(err);
         return r;
     }

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/desktop/panel.h"
-#include "tests/support.h"
-#include "tests/solving_support.h"
 #include "game/layout.h"
+#include "platform/desktop/panel.h"
+#include "tests/solving_support.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -76,8 +76,9 @@ TEST(DesktopWindow, ResizedWindowMapsClicksAndKeepsStonesRound)
     const std::string probe = std::string("'") + VOSTRA_X11_PROBE + "' Vostra resize 1000 1200 sleep 800 shot '" +
                               before + "' click " + std::to_string(wx) + " " + std::to_string(wy) +
                               " sleep 1500 shot '" + after + "'";
-    const std::string command = "timeout 60 xvfb-run -a -s '-screen 0 1280x1280x24' sh -c \"" + env + "'" VOSTRA_BIN
-                                "' --scale 1 & P=\\$!; " + probe + "; echo probe=\\$?; kill -TERM \\$P; wait \\$P\" 2>&1";
+    const std::string command = "timeout 60 xvfb-run -a -s '-screen 0 1280x1280x24' sh -c \"" + env +
+                                "'" VOSTRA_BIN "' --scale 1 & P=\\$!; " + probe +
+                                "; echo probe=\\$?; kill -TERM \\$P; wait \\$P\" 2>&1";
     std::string out;
     if (FILE* p = popen(command.c_str(), "r")) {
         char buffer[4096];

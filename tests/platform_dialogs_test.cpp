@@ -142,8 +142,10 @@ TEST_F(DialogTest, NumberDialogEntries)
             for (wchar_t ch : c.typed) feedChar(ch);
         });
         fe.steps.push_back([&] {
-            if (c.button) PostMessageW(openDialog(), WM_COMMAND, c.button, 0);
-            else feedKey(VK_ESCAPE, false);
+            if (c.button)
+                PostMessageW(openDialog(), WM_COMMAND, c.button, 0);
+            else
+                feedKey(VK_ESCAPE, false);
         });
         EXPECT_EQ(selectProblemNumber(owner), c.result) << std::string(c.typed.begin(), c.typed.end());
         EXPECT_EQ(current, L"7");

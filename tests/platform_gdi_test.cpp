@@ -11,9 +11,9 @@
 namespace {
 
 constexpr uint32_t kBackground = 0x336699;
-constexpr COLORREF kPen = RGB(255, 0, 0);      // 0xFF0000 on screen
-constexpr COLORREF kBrush = RGB(0, 0, 255);    // 0x0000FF on screen
-constexpr int kTop = 26;                        // client origin on screen
+constexpr COLORREF kPen = RGB(255, 0, 0);    // 0xFF0000 on screen
+constexpr COLORREF kBrush = RGB(0, 0, 255);  // 0x0000FF on screen
+constexpr int kTop = 26;                     // client origin on screen
 
 class GdiTest : public PlatformTest {
 protected:
@@ -22,7 +22,8 @@ protected:
     HPEN pen = nullptr;
     HBRUSH brush = nullptr;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         PlatformTest::SetUp();
         hwnd = window();
         ASSERT_TRUE(hwnd);
@@ -35,7 +36,8 @@ protected:
         pen = CreatePen(PS_SOLID, 1, kPen);
         brush = CreateSolidBrush(kBrush);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         ReleaseDC(hwnd, dc);
         DeleteObject(pen);
         DeleteObject(brush);
@@ -44,7 +46,8 @@ protected:
     static uint32_t client(int x, int y) { return at(x, y + kTop); }
 };
 
-TEST_F(GdiTest, FillRectExcludesRightAndBottomEdges) {
+TEST_F(GdiTest, FillRectExcludesRightAndBottomEdges)
+{
     RECT r{10, 20, 14, 23};
     FillRect(dc, &r, brush);
     for (int y = 18; y < 26; ++y)
@@ -54,14 +57,15 @@ TEST_F(GdiTest, FillRectExcludesRightAndBottomEdges) {
         }
 }
 
-TEST_F(GdiTest, EllipseFillsItsBoxSymmetricallyWithOutlineAndInside) {
+TEST_F(GdiTest, EllipseFillsItsBoxSymmetricallyWithOutlineAndInside)
+{
     SelectObject(dc, pen);
     SelectObject(dc, brush);
     // The sizes the board uses (star points 2..4, dots 4, stones and hint
     // markers up to 24) and a few uneven boxes.
-    const int sizes[][2] = {{1, 1},   {2, 2},   {3, 3},   {4, 4},   {5, 5},   {6, 6},  {7, 7},  {8, 8},
-                            {9, 9},   {10, 10}, {12, 12}, {14, 14}, {16, 16}, {18, 18}, {20, 20}, {22, 22},
-                            {24, 24}, {6, 10},  {13, 5},  {2, 9}};
+    const int sizes[][2] = {{1, 1},   {2, 2},   {3, 3},   {4, 4},   {5, 5},   {6, 6},   {7, 7},
+                            {8, 8},   {9, 9},   {10, 10}, {12, 12}, {14, 14}, {16, 16}, {18, 18},
+                            {20, 20}, {22, 22}, {24, 24}, {6, 10},  {13, 5},  {2, 9}};
     for (const auto& s : sizes) {
         const int w = s[0], h = s[1], left = 40, top = 40;
         SCOPED_TRACE(testing::Message() << w << "x" << h);
@@ -105,7 +109,8 @@ TEST_F(GdiTest, EllipseFillsItsBoxSymmetricallyWithOutlineAndInside) {
     }
 }
 
-TEST_F(GdiTest, FreshContextDrawsBlackOutlineWhiteInsideAndOpaqueBlackText) {
+TEST_F(GdiTest, FreshContextDrawsBlackOutlineWhiteInsideAndOpaqueBlackText)
+{
     HDC fresh = GetDC(hwnd);
     Ellipse(fresh, 100, 100, 110, 110);
     EXPECT_EQ(client(100, 105), 0x000000u);
@@ -133,7 +138,8 @@ TEST_F(GdiTest, FreshContextDrawsBlackOutlineWhiteInsideAndOpaqueBlackText) {
     EXPECT_EQ(fe.lines, std::vector<std::string>{"status Good"});
 }
 
-TEST_F(GdiTest, TextInChineseUsesRealGlyphsAndUnknownCharactersDrawBoxes) {
+TEST_F(GdiTest, TextInChineseUsesRealGlyphsAndUnknownCharactersDrawBoxes)
+{
     SetBkMode(dc, TRANSPARENT);
     RECT r{0, 100, 240, 132};
     DrawTextW(dc, L"成功", -1, &r, DT_CENTER);
@@ -159,7 +165,8 @@ TEST_F(GdiTest, TextInChineseUsesRealGlyphsAndUnknownCharactersDrawBoxes) {
 
 // Every character of the interface texts has a glyph: the font was made again
 // after the texts changed.
-TEST(FontTest, CoversEveryCharacterOfTheResources) {
+TEST(FontTest, CoversEveryCharacterOfTheResources)
+{
     namespace fs = std::filesystem;
     int checked = 0;
     for (const auto& entry : fs::recursive_directory_iterator(fs::path(VOSTRA_SOURCE_DIR) / "resources")) {
@@ -175,15 +182,16 @@ TEST(FontTest, CoversEveryCharacterOfTheResources) {
             for (int k = 1; k <= extra; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
             i += size_t(extra) + 1;
             if (code < 0x80) continue;
-            EXPECT_TRUE(fontHasGlyph(code)) << entry.path() << ": U+" << std::hex << code
-                                            << " (run scripts/make_font.py)";
+            EXPECT_TRUE(fontHasGlyph(code))
+                << entry.path() << ": U+" << std::hex << code << " (run scripts/make_font.py)";
             ++checked;
         }
     }
     EXPECT_GT(checked, 0);
 }
 
-TEST_F(GdiTest, PolylineLeavesOutEachSegmentsEndPoint) {
+TEST_F(GdiTest, PolylineLeavesOutEachSegmentsEndPoint)
+{
     SelectObject(dc, pen);
     POINT line[] = {{10, 10}, {20, 10}};
     Polyline(dc, line, 2);
@@ -217,7 +225,8 @@ TEST_F(GdiTest, PolylineLeavesOutEachSegmentsEndPoint) {
     EXPECT_FALSE(Polyline(dc, line, 1));
 }
 
-TEST_F(GdiTest, DrawingIsClippedToTheClientAreaAndToWindowsAbove) {
+TEST_F(GdiTest, DrawingIsClippedToTheClientAreaAndToWindowsAbove)
+{
     // The window shrinks to leave the menu bar area at the bottom.
     MoveWindow(hwnd, 0, 26, 240, 268, FALSE);
     HDC shrunk = GetDC(hwnd);
@@ -241,11 +250,12 @@ TEST_F(GdiTest, DrawingIsClippedToTheClientAreaAndToWindowsAbove) {
             }
         }
     EXPECT_EQ(at(5, 30), 0x0000FFu);
-    EXPECT_EQ(at(120, 120), 0xFFFFFFu);  // the window above keeps its background
+    EXPECT_EQ(at(120, 120), 0xFFFFFFu);            // the window above keeps its background
     EXPECT_EQ(GetPixel(dc, 5, 300), 0xFFFFFFFFu);  // beyond the client area
 }
 
-TEST_F(GdiTest, PaintIsClippedToTheBoundingRectangleOfTheInvalidatedParts) {
+TEST_F(GdiTest, PaintIsClippedToTheBoundingRectangleOfTheInvalidatedParts)
+{
     RECT a{10, 10, 20, 20}, b{30, 40, 35, 45};
     InvalidateRect(hwnd, &a, FALSE);
     InvalidateRect(hwnd, &b, FALSE);
@@ -270,7 +280,8 @@ TEST_F(GdiTest, PaintIsClippedToTheBoundingRectangleOfTheInvalidatedParts) {
     EXPECT_EQ(client(12, 12), 0x0000FFu);
 }
 
-TEST_F(GdiTest, LiveObjectCountFollowsCreationAndDeletion) {
+TEST_F(GdiTest, LiveObjectCountFollowsCreationAndDeletion)
+{
     const int base = liveGdiObjectCount();
     HBRUSH b = CreateSolidBrush(RGB(1, 2, 3));
     HPEN p = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));

@@ -71,8 +71,9 @@ std::vector<int> lefts(const std::vector<RECT>& rects)
 
 TEST_P(MenuBarTest, FourSoftKeysWithCentredLabels)
 {
-    const std::vector<std::wstring> labels = chinese() ? std::vector<std::wstring>{L"菜单", L"重来", L"悔棋", L"提示"}
-                                                       : std::vector<std::wstring>{L"Menu", L"Replay", L"Back", L"Hint"};
+    const std::vector<std::wstring> labels = chinese()
+                                                 ? std::vector<std::wstring>{L"菜单", L"重来", L"悔棋", L"提示"}
+                                                 : std::vector<std::wstring>{L"Menu", L"Replay", L"Back", L"Hint"};
     EXPECT_EQ(menuBarLabels(bar), labels);
     EXPECT_EQ(activeMenuBar(), bar);
     const std::vector<RECT> rects = menuBarButtonRects(bar);
@@ -115,8 +116,8 @@ TEST_P(MenuBarTest, RelabellingWidensTheRightKey)
     EXPECT_EQ(menuBarLabels(bar)[3], label);
     // Labels that no longer fit a quarter each get their own width plus an
     // equal share of what is left.
-    EXPECT_EQ(lefts(menuBarButtonRects(bar)), chinese() ? (std::vector<int>{0, 52, 104, 156})
-                                                        : (std::vector<int>{0, 36, 88, 124}));
+    EXPECT_EQ(lefts(menuBarButtonRects(bar)),
+              chinese() ? (std::vector<int>{0, 52, 104, 156}) : (std::vector<int>{0, 36, 88, 124}));
     UpdateWindow(bar);
     const RECT right = menuBarButtonRects(bar)[3];
     const int textLeft = right.left + (right.right - right.left - labelWidth(label)) / 2;

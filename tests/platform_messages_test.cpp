@@ -9,7 +9,8 @@ namespace {
 constexpr UINT kA = WM_USER + 50, kB = WM_USER + 51;
 
 // Takes every message up to the idle point, dispatching each.
-std::vector<UINT> drain(MSG* last = nullptr) {
+std::vector<UINT> drain(MSG* last = nullptr)
+{
     std::vector<UINT> order;
     MSG m;
     while (GetMessageW(&m, nullptr, 0, 0)) {
@@ -22,7 +23,8 @@ std::vector<UINT> drain(MSG* last = nullptr) {
 
 using MessagesTest = PlatformTest;
 
-TEST_F(MessagesTest, PostedFirstThenInputThenPaintOnlyWhenInvalid) {
+TEST_F(MessagesTest, PostedFirstThenInputThenPaintOnlyWhenInvalid)
+{
     HWND w = window();
     PostMessageW(w, kA, 1, 2);
     feedPenDown(10, 40);
@@ -51,7 +53,8 @@ TEST_F(MessagesTest, PostedFirstThenInputThenPaintOnlyWhenInvalid) {
     EXPECT_EQ(m.wParam, 3u);
 }
 
-TEST_F(MessagesTest, SendMessageAndUpdateWindowActAtOnce) {
+TEST_F(MessagesTest, SendMessageAndUpdateWindowActAtOnce)
+{
     HWND w = window();
     received().clear();
     EXPECT_EQ(SendMessageW(w, kA, 5, 6), 0);
@@ -66,14 +69,16 @@ TEST_F(MessagesTest, SendMessageAndUpdateWindowActAtOnce) {
     EXPECT_FALSE(PostMessageW(reinterpret_cast<HWND>(uintptr_t(0x10)), kA, 0, 0));
 }
 
-LRESULT CALLBACK refusingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK refusingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
     received().push_back({hwnd, msg, wParam, lParam});
     return msg == WM_CREATE ? -1 : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-TEST_F(MessagesTest, CreationAndDestruction) {
-    HWND w = CreateWindowExW(0, L"LOG", L"Main", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, nullptr, nullptr, nullptr, reinterpret_cast<void*>(uintptr_t(42)));
+TEST_F(MessagesTest, CreationAndDestruction)
+{
+    HWND w = CreateWindowExW(0, L"LOG", L"Main", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                             nullptr, nullptr, nullptr, reinterpret_cast<void*>(uintptr_t(42)));
     ASSERT_TRUE(w);
     ASSERT_FALSE(received().empty());
     EXPECT_EQ(received()[0].msg, UINT(WM_CREATE));
@@ -81,7 +86,8 @@ TEST_F(MessagesTest, CreationAndDestruction) {
     RECT r, c;
     GetWindowRect(w, &r);
     GetClientRect(w, &c);
-    EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom, c.bottom}), std::vector<LONG>({0, 26, 240, 320, 294}));
+    EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom, c.bottom}),
+              std::vector<LONG>({0, 26, 240, 320, 294}));
     EXPECT_EQ(platformMainWindow(), w);
     EXPECT_EQ(FindWindowW(L"LOG", L"Main"), w);
     EXPECT_EQ(FindWindowW(L"LOG", L"Other"), nullptr);
@@ -117,7 +123,8 @@ TEST_F(MessagesTest, CreationAndDestruction) {
     EXPECT_FALSE(SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(w) | 1)));
 }
 
-TEST_F(MessagesTest, InputGoesToTheTopWindowUnderThePenAndKeysToTheFocus) {
+TEST_F(MessagesTest, InputGoesToTheTopWindowUnderThePenAndKeysToTheFocus)
+{
     HWND main = window();
     HWND top = window(100, 100, 50, 50);
     HWND child = window(10, 10, 20, 20, top, WS_VISIBLE | WS_CHILD);
@@ -127,7 +134,7 @@ TEST_F(MessagesTest, InputGoesToTheTopWindowUnderThePenAndKeysToTheFocus) {
     feedPenUp(120, 125);    // child of `top`: client (10, 15)
     feedPenMove(145, 145);  // `top` itself, client (45, 45)
     feedRightButtonUp(5, 300);
-    feedPenDown(5, 5);      // the title bar: no window
+    feedPenDown(5, 5);  // the title bar: no window
     feedKey(VK_LEFT, false);
     feedKey(VK_F4, true);
     drain();
@@ -166,7 +173,8 @@ TEST_F(MessagesTest, InputGoesToTheTopWindowUnderThePenAndKeysToTheFocus) {
     EXPECT_EQ(order, (std::vector<UINT>{WM_KEYDOWN, WM_CHAR, WM_CHAR}));
 }
 
-TEST_F(MessagesTest, TranscriptEventsAndTheClock) {
+TEST_F(MessagesTest, TranscriptEventsAndTheClock)
+{
     HWND w = window();
     PostMessageW(w, WM_USER + 2, 0, 0);
     PostMessageW(w, WM_USER + 6, 0, 0);
@@ -186,7 +194,8 @@ TEST_F(MessagesTest, TranscriptEventsAndTheClock) {
                                                   "cursor wait", "cursor arrow"}));
 }
 
-TEST_F(MessagesTest, TitleBarShowsTheForegroundCaptionAndHidingExposesWhatIsBelow) {
+TEST_F(MessagesTest, TitleBarShowsTheForegroundCaptionAndHidingExposesWhatIsBelow)
+{
     auto titleInk = [] {
         int n = 0;
         for (int y = 0; y < 26; ++y)
@@ -219,7 +228,8 @@ TEST_F(MessagesTest, TitleBarShowsTheForegroundCaptionAndHidingExposesWhatIsBelo
     DeleteObject(red);
 }
 
-TEST(WsprintfTest, FormatsTheConversionsTheProgramUses) {
+TEST(WsprintfTest, FormatsTheConversionsTheProgramUses)
+{
     WCHAR out[64];
     EXPECT_EQ(wsprintfW(out, L"%d %x", -1234, 0xBEEFu), 10);
     EXPECT_STREQ(out, L"-1234 beef");

@@ -149,8 +149,16 @@ TEST_F(Registry, StoreCanBeSwapped)
 {
     struct Memory : SettingsStore {
         std::string text;
-        bool load(std::string& out) override { out = text; return !text.empty(); }
-        bool save(const std::string& in) override { text = in; return true; }
+        bool load(std::string& out) override
+        {
+            out = text;
+            return !text.empty();
+        }
+        bool save(const std::string& in) override
+        {
+            text = in;
+            return true;
+        }
     } memory;
     setSettingsStore(&memory);
     ASSERT_EQ(store(4), ERROR_SUCCESS);

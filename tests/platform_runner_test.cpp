@@ -7,11 +7,11 @@
 #include <memory>
 #include <regex>
 
-#include "game/context.h"
 #include "game/catalogue.h"
+#include "game/context.h"
+#include "game/layout.h"
 #include "problems/record.h"
 #include "tests/support.h"
-#include "game/layout.h"
 
 namespace {
 
@@ -20,9 +20,9 @@ void checkShot(int screenW, int screenH)
     SCOPED_TRACE(std::to_string(screenW) + "x" + std::to_string(screenH));
     TempConfigDir dir;
     const std::string shot = dir.file("board.png");
-    Output run = runScript(dir.path(), "# a comment\n\nwait 100   # time passes, nothing is written\nshot " + shot +
-                                           "\ndump\nmove 3 3\n",
-                           "--lang en --screen " + std::to_string(screenW) + "x" + std::to_string(screenH));
+    Output run = runScript(
+        dir.path(), "# a comment\n\nwait 100   # time passes, nothing is written\nshot " + shot + "\ndump\nmove 3 3\n",
+        "--lang en --screen " + std::to_string(screenW) + "x" + std::to_string(screenH));
     ASSERT_EQ(run.status, 0) << run.out;
 
     // The layout the problem should get, from its record.
@@ -46,10 +46,10 @@ void checkShot(int screenW, int screenH)
     const std::vector<std::string> board(lines.begin() + at + 1, lines.begin() + at + 1 + rows);
     for (const std::string& line : board)
         EXPECT_TRUE(std::regex_match(line, std::regex("[.XO]{" + std::to_string(cols) + "}"))) << line;
-    EXPECT_TRUE(std::regex_match(lines[at + rows + 1],
-                                 std::regex("state problem=\\d+ node=\\d+ depth=\\d+ move=\\d+ side=[BW] "
-                                            "solved=[01] failed=[01] pending=[01] offtree=[01] free=[01] "
-                                            "history=[A-T]*")))
+    EXPECT_TRUE(
+        std::regex_match(lines[at + rows + 1], std::regex("state problem=\\d+ node=\\d+ depth=\\d+ move=\\d+ side=[BW] "
+                                                          "solved=[01] failed=[01] pending=[01] offtree=[01] free=[01] "
+                                                          "history=[A-T]*")))
         << lines[at + rows + 1];
 
     int width = 0;

@@ -142,8 +142,8 @@ TEST(Record, CountsBeyondTheRecordOrTheBuffersStopSafely)
     s.entryCount = 511;
     std::vector<uint8_t> bytes = encodeBytes(s);
     bytes.resize(8);
-    bytes[3] = 0xFF;                                  // whiteCount 255
-    bytes[4] = 0x3F, bytes[5] |= 0xC0;                // blackCount 255
+    bytes[3] = 0xFF;                    // whiteCount 255
+    bytes[4] = 0x3F, bytes[5] |= 0xC0;  // blackCount 255
     auto g = decoded(bytes);
     std::string setup = g->SetupText;
     ASSERT_LT(setup.size(), sizeof g->SetupText);

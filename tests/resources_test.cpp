@@ -44,14 +44,12 @@ TEST_F(Resources, StringTableInBothLanguages)
         UINT id;
         const wchar_t* text;
     } texts[] = {
-        {6, L"VOSTRA"},          {40093, L"Problem No."},  {124, L"题号"},
-        {40089, L"Success"},     {113, L"成功"},           {40090, L"Failure"},
-        {114, L"失败"},          {40091, L"Good"},         {115, L"好"},
-        {40066, L"Hint"},        {40015, L"提示"},         {40098, L"Next variation"},
-        {40033, L"下一变化"},    {40099, L"Next problem"}, {40035, L"下一题"},
-        {40101, L"About"},       {40039, L"关于"},         {40060, L"Menu"},
-        {40024, L"菜单"},        {40062, L"Replay"},       {106, L"重来"},
-        {40064, L"Back"},        {40014, L"悔棋"},
+        {6, L"VOSTRA"},       {40093, L"Problem No."},  {124, L"题号"},     {40089, L"Success"},
+        {113, L"成功"},       {40090, L"Failure"},      {114, L"失败"},     {40091, L"Good"},
+        {115, L"好"},         {40066, L"Hint"},         {40015, L"提示"},   {40098, L"Next variation"},
+        {40033, L"下一变化"}, {40099, L"Next problem"}, {40035, L"下一题"}, {40101, L"About"},
+        {40039, L"关于"},     {40060, L"Menu"},         {40024, L"菜单"},   {40062, L"Replay"},
+        {106, L"重来"},       {40064, L"Back"},         {40014, L"悔棋"},
     };
     for (const Text& t : texts) EXPECT_EQ(loaded(t.id), t.text) << t.id;
     for (UINT id : {40084u, 2u}) EXPECT_EQ(loaded(id), L"Vostra");

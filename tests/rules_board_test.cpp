@@ -31,10 +31,7 @@ TEST(RulesBoard, LabelsAreSmallestFreeAndMergeIntoTheFirstNeighbour)
 
 TEST(RulesBoard, CapturedLabelIsReused)
 {
-    auto g = boardFrom({".X.......",
-                        "XO.......",
-                        ".........",
-                        "........."});
+    auto g = boardFrom({".X.......", "XO.......", ".........", "........."});
     ASSERT_EQ(g->chainGrid[2][2], 3);
     g->sideToMove = 1;
     ASSERT_TRUE(playMove(*g, 3, 2, false));

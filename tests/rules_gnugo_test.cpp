@@ -72,10 +72,7 @@ public:
 
     // Commands may be sent ahead of reading their answers, which are then
     // read back in order; this saves a round trip per command.
-    void send(const std::string& command)
-    {
-        std::fputs((command + "\n").c_str(), in_);
-    }
+    void send(const std::string& command) { std::fputs((command + "\n").c_str(), in_); }
 
     std::string answer(bool* success = nullptr)
     {

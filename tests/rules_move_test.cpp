@@ -30,29 +30,19 @@ void expectRefusedUnchanged(GameContext& g, int side, int col, int row)
 
 TEST(RulesMove, SingleAndMultipleChainCaptures)
 {
-    auto g = boardFrom({"O....",
-                        "X....",
-                        "....."});
+    auto g = boardFrom({"O....", "X....", "....."});
     ASSERT_TRUE(play(*g, 1, 2, 1));
     EXPECT_EQ(g->stoneGrid[1][1] | g->chainGrid[1][1], 0);
     EXPECT_EQ(moveState(*g), "move 2 side -1 last 2,1 captured 1 history BA");
 
     // One move takes four white chains; stones are counted, not chains.
-    g = boardFrom({".XOX.",
-                   "XO.OX",
-                   ".XOX.",
-                   "..X..",
-                   "....."});
+    g = boardFrom({".XOX.", "XO.OX", ".XOX.", "..X..", "....."});
     ASSERT_TRUE(play(*g, 1, 3, 2));
     EXPECT_EQ(g->lastCaptureCount, 4);
     EXPECT_EQ(diagram(*g), (Diagram{".X.X.", "X.X.X", ".X.X.", "..X..", "....."}));
 
     // A two-stone chain, right after a single capture elsewhere.
-    g = boardFrom({"O......",
-                   "X......",
-                   "....O..",
-                   "..OXXO.",
-                   "...OO.."});
+    g = boardFrom({"O......", "X......", "....O..", "..OXXO.", "...OO.."});
     ASSERT_TRUE(play(*g, 1, 2, 1));
     ASSERT_TRUE(play(*g, -1, 4, 3));
     EXPECT_EQ(g->lastCaptureCount, 2);
@@ -63,9 +53,7 @@ TEST(RulesMove, EdgeOfAPartialViewGivesLiberties)
 {
     // Black on the rightmost visible column of a 5-wide view keeps the
     // liberties beyond it; on a full board the ring closes it in.
-    auto g = boardFrom({"...OX",
-                        "...OX",
-                        "....."});
+    auto g = boardFrom({"...OX", "...OX", "....."});
     ASSERT_TRUE(play(*g, -1, 5, 3));
     EXPECT_EQ(g->lastCaptureCount, 0);
     EXPECT_EQ(g->stoneGrid[5][1] + g->stoneGrid[5][2], 2);
@@ -85,24 +73,16 @@ TEST(RulesMove, EdgeOfAPartialViewGivesLiberties)
 
 TEST(RulesMove, SuicideIsRefusedWithEveryFieldUnchanged)
 {
-    auto g = boardFrom({".O...",
-                        "O....",
-                        "....."});
+    auto g = boardFrom({".O...", "O....", "....."});
     ASSERT_TRUE(play(*g, 1, 5, 3));  // some history first
     expectRefusedUnchanged(*g, 1, 1, 1);
 
     // Filling the last liberty of one's own chain.
-    g = boardFrom({"XXO..",
-                   ".XO..",
-                   "OO...",
-                   "....."});
+    g = boardFrom({"XXO..", ".XO..", "OO...", "....."});
     expectRefusedUnchanged(*g, 1, 1, 2);
 
     // Without a liberty of its own, a move that captures is accepted.
-    g = boardFrom({".XO..",
-                   "XO.O.",
-                   ".XO..",
-                   "....."});
+    g = boardFrom({".XO..", "XO.O.", ".XO..", "....."});
     ASSERT_TRUE(play(*g, 1, 3, 2));
     EXPECT_EQ(g->stoneGrid[2][2], 0);
     EXPECT_EQ(g->lastCaptureCount, 1);
@@ -114,11 +94,7 @@ TEST(RulesMove, SuicideIsRefusedWithEveryFieldUnchanged)
 
 TEST(RulesMove, KoRefusesOnlyTheImmediateSingleRetake)
 {
-    const Diagram ko = {".XO....",
-                        "X.XO...",
-                        ".XO..X.",
-                        "....XOX",
-                        "......."};
+    const Diagram ko = {".XO....", "X.XO...", ".XO..X.", "....XOX", "......."};
     auto g = boardFrom(ko);
     ASSERT_TRUE(play(*g, -1, 2, 2));  // white takes the black stone at (3,2)
     ASSERT_EQ(g->lastCaptureCount, 1);

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "board/board.h"
 #include "game/context.h"
 #include "game/text_util.h"
-#include "board/board.h"
 
 namespace rules_test {
 
@@ -150,8 +150,8 @@ inline std::vector<uint8_t> encodeBytes(const RecordSpec& s)
     const size_t bIndex = whiteStart == 0 ? 1 : 0;
     uint32_t a31 = seq.bits[whiteStart];
     uint32_t b31 = seq.bits[bIndex];
-    uint32_t headerA = (s.white.size() & 255) | (s.ignoredA & 15u) << 8 | (s.cols & 31u) << 12 |
-                       (s.rows & 31u) << 17 | (first.point & 511u) << 22 | a31 << 31;
+    uint32_t headerA = (s.white.size() & 255) | (s.ignoredA & 15u) << 8 | (s.cols & 31u) << 12 | (s.rows & 31u) << 17 |
+                       (first.point & 511u) << 22 | a31 << 31;
     uint32_t headerB = (s.ignoredB & 0x1FFFu) | (entryCount & 511u) << 13 | (s.black.size() & 255u) << 22 |
                        (first.flag & 1u) << 30 | b31 << 31;
 
@@ -195,10 +195,7 @@ inline std::string packBytes(const std::vector<uint8_t>& bytes)
 inline std::string encodeRecord(const RecordSpec& s) { return packBytes(encodeBytes(s)); }
 
 // Expected decoded texts of a spec, written directly from its fields.
-inline std::string pointText(int p)
-{
-    return {static_cast<char>(p / 20 + 65), static_cast<char>(p % 20 + 65)};
-}
+inline std::string pointText(int p) { return {static_cast<char>(p / 20 + 65), static_cast<char>(p % 20 + 65)}; }
 
 inline std::string expectedSetup(const RecordSpec& s)
 {

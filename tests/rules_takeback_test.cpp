@@ -2,13 +2,13 @@
 // following the history, the Back command, and what the replay draws.
 #include <gtest/gtest.h>
 
+#include "game/layout.h"
 #include "game/notify.h"
-#include "tests/support.h"
 #include "problems/tree.h"
 #include "rules/move.h"
 #include "rules/takeback.h"
 #include "tests/rules_support.h"
-#include "game/layout.h"
+#include "tests/support.h"
 
 using namespace rules_test;
 
@@ -41,10 +41,7 @@ std::unique_ptr<GameContext> workedProblem()
 
 TEST(RulesTakeback, CapturesComeBackAndEveryFieldIsRestored)
 {
-    auto g = boardFrom({".XO....",
-                        "X.XO...",
-                        ".XO....",
-                        "......."});
+    auto g = boardFrom({".XO....", "X.XO...", ".XO....", "......."});
     ASSERT_TRUE(playMove(*g, 6, 4, false));  // B
     ASSERT_TRUE(playMove(*g, 2, 2, false));  // W takes (3,2)
     auto beforeRetake = std::make_unique<GameContext>(*g);

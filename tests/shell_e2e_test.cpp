@@ -35,9 +35,10 @@ std::vector<int> dumpedProblems(const std::string& out)
 
 void writeStore(const std::string& dir, const std::string& value)
 {
-    writeFile(dir + "/registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                     "[HKEY_CURRENT_USER\\Software\\pellam\\Vostra]\n\"CurrentProblemNo\"=" +
-                                         value + "\n");
+    writeFile(dir + "/registry.reg",
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_CURRENT_USER\\Software\\pellam\\Vostra]\n\"CurrentProblemNo\"=" +
+                  value + "\n");
 }
 
 // The pop-up menu's "Sound On" item (the seventh) in the main window's
@@ -53,15 +54,16 @@ TEST(ShellProgram, MenuDialogAboutAndTheRightButton)
     const int target = problems >= 2 ? 2 : 1;
     TempConfigDir dir;
     auto select = [](const std::string& typed, int button) {
-        return "command 40006\n" + (typed.empty() ? "" : "type " + typed + "\n") + "command " +
-               std::to_string(button) + "\n";
+        return "command 40006\n" + (typed.empty() ? "" : "type " + typed + "\n") + "command " + std::to_string(button) +
+               "\n";
     };
     // Sound On toggled twice through the menu stays checked and on: the Pass
     // is a move, heard before the first toggle and after the second.
     const std::string shot = dir.file("menu.png"), toggle = "softkey 1\ntap 40 " + std::to_string(kSoundItemY) + "\n";
     const std::string script =
-        "command 40083\n" + toggle + "command 40004\ncommand 40083\n" + toggle + "command 40004\ncommand 40083\nsoftkey 1\nshot " + shot +
-        "\nkey escape\n" + select(std::to_string(target), 1019) + "dump\n" + select("", 1019) + select("abc", 1019) +
+        "command 40083\n" + toggle + "command 40004\ncommand 40083\n" + toggle +
+        "command 40004\ncommand 40083\nsoftkey 1\nshot " + shot + "\nkey escape\n" +
+        select(std::to_string(target), 1019) + "dump\n" + select("", 1019) + select("abc", 1019) +
         select(std::string(40, '7'), 1019) + select("1", 1020) + "dump\n" + "command 40083\nrtap 100 100\ndump\n" +
         select(std::to_string(problems + 1), 1019) + "dump\n" +
         "command 40003\ncommand 1\ncommand 40007\nkey return\nkey alt+0xBF\ncommand 1\nkey 0xBF\nkey alt+f4\ndump\n";
@@ -110,8 +112,10 @@ TEST(ShellProgram, ProblemNumberSurvivesARestart)
     for (const std::string& value : {std::string(), std::string("garbage"), std::string("dword:00000000"),
                                      std::string("dword:ffffffff"), std::string(tooLarge)}) {
         std::remove(dir.file("registry.reg").c_str());
-        if (value == "garbage") writeFile(dir.file("registry.reg"), "\x01\x02garbage");
-        else if (!value.empty()) writeStore(dir.path(), value);
+        if (value == "garbage")
+            writeFile(dir.file("registry.reg"), "\x01\x02garbage");
+        else if (!value.empty())
+            writeStore(dir.path(), value);
         Output r = runScript(dir.path(), "dump\n");
         EXPECT_EQ(dumpedProblems(r.out), std::vector<int>{1}) << value << "\n" << r.out;
         EXPECT_NE(r.out.find("store 1"), std::string::npos);
@@ -126,8 +130,8 @@ TEST(ShellProgram, KillingDuringAStoreNeverLosesTheStoredValue)
     const auto start = std::chrono::steady_clock::now();
     runScript(dir.path(), "command 40005\n");
     const long runMicroseconds = std::max<long>(
-        1000, long(std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
-                       .count()));
+        1000,
+        long(std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count()));
     std::mt19937 random(12345);
     int kept = 0, replaced = 0;
     for (int i = 0; i < 150; ++i) {

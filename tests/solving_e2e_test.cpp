@@ -40,8 +40,8 @@ struct Plan {
     void checkpoint(SessionModel& m, const std::string& label)
     {
         expect(m, label,
-               std::to_string(m.current()) + " " + std::to_string(m.solved) + " " + std::to_string(m.failed) +
-                   " " + m.history());
+               std::to_string(m.current()) + " " + std::to_string(m.solved) + " " + std::to_string(m.failed) + " " +
+                   m.history());
     }
 };
 
@@ -50,10 +50,7 @@ std::string stateOf(const Dump& d)
     return d.field("node") + " " + d.field("solved") + " " + d.field("failed") + " " + d.field("history");
 }
 
-void tap(Plan& p, int x, int y)
-{
-    p.script += "tap " + std::to_string(x) + " " + std::to_string(y) + "\n";
-}
+void tap(Plan& p, int x, int y) { p.script += "tap " + std::to_string(x) + " " + std::to_string(y) + "\n"; }
 
 // Plays towards leaf `target`: the target's own moves where the position is on
 // its line, otherwise a move that can still end solved; each "Good" is
@@ -126,8 +123,7 @@ TEST_F(SolvingSessions, EveryLineOfEveryCatalogueProblem)
         // every failed line ends failed.
         bool sound = true;
         for (int n = 1; n < m.tree.size(); ++n)
-            if (m.tree.depth[n] % 2 == 0 && m.tree.winnable(m.tree.parent(n)))
-                sound = sound && m.tree.winnable(n);
+            if (m.tree.depth[n] % 2 == 0 && m.tree.winnable(m.tree.parent(n))) sound = sound && m.tree.winnable(n);
 
         bool leftForNext = false;
         int session = 0;

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "game/commands.h"
+#include "board/board.h"
 #include "control/operations.h"
+#include "game/commands.h"
+#include "game/layout.h"
 #include "problems/tree.h"
 #include "resources/resources.h"
-#include "board/board.h"
 #include "shell/window_proc.h"
 #include "tests/board_check.h"
 #include "tests/support.h"
-#include "game/layout.h"
 
 namespace {
 
@@ -91,10 +91,9 @@ struct SoakFrontEnd : RecordingFrontEnd {
             event = "select " + std::to_string(n);
             navigate(g, Navigation::Select, n);
         } else {
-            static const UINT commands[] = {kCmdPlay,        kCmdNextProblem, kCmdPrevProblem, kCmdBack,
-                                            kCmdBack,        kCmdBack,        kCmdRightSoftKey, kCmdRightSoftKey,
-                                            kCmdRightSoftKey, kCmdSound,      kCmdMode,         kCmdPass,
-                                            kCmdPass};
+            static const UINT commands[] = {kCmdPlay, kCmdNextProblem,  kCmdPrevProblem,  kCmdBack,         kCmdBack,
+                                            kCmdBack, kCmdRightSoftKey, kCmdRightSoftKey, kCmdRightSoftKey, kCmdSound,
+                                            kCmdMode, kCmdPass,         kCmdPass};
             const UINT id = commands[below(static_cast<int>(std::size(commands)))];
             event = "command " + std::to_string(id);
             PostMessageW(main, WM_COMMAND, id, 0);

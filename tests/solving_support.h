@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "board/board.h"
 #include "game/context.h"
+#include "game/layout.h"
 #include "game/text_util.h"
 #include "problems/record.h"
-#include "board/board.h"
 #include "rules/move.h"
 #include "tests/support.h"
-#include "game/layout.h"
 
 namespace solving_test {
 
@@ -38,8 +38,7 @@ struct Tree {
 
     explicit Tree(const char* nodeText)
     {
-        for (size_t p = 0; depth.size() < 499 && std::strlen(nodeText + p) >= 6 && nodeText[p + 5] == '~';
-             p += 6) {
+        for (size_t p = 0; depth.size() < 499 && std::strlen(nodeText + p) >= 6 && nodeText[p + 5] == '~'; p += 6) {
             depth.push_back(static_cast<signed char>(nodeText[p]) - '0');
             col.push_back(nodeText[p + 1] - 64);
             row.push_back(nodeText[p + 2] - 64);
@@ -107,8 +106,7 @@ struct SessionModel {
     bool pending = false, solved = false, failed = false;
     std::vector<std::string> events;
 
-    explicit SessionModel(const std::string& record)
-        : tree(""), board(decodedBoard(record))
+    explicit SessionModel(const std::string& record) : tree(""), board(decodedBoard(record))
     {
         tree = Tree(board->NodeText);
         visited.assign(tree.size(), 0);

@@ -9,17 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "board/board.h"
+#include "control/input.h"
 #include "control/operations.h"
+#include "game/layout.h"
 #include "platform/frontend.h"
 #include "problems/tree.h"
 #include "resources/resources.h"
-#include "board/board.h"
 #include "rules/takeback.h"
 #include "solving/hints.h"
 #include "solving/solve.h"
 #include "tests/support.h"
-#include "control/input.h"
-#include "game/layout.h"
 #include "view/render.h"
 
 namespace {
@@ -106,8 +106,7 @@ protected:
 
 // b1 has the White replies w1 and w2; after w1, b2 has w3 and w4; each of w2,
 // w3, w4 is refuted by one move.
-const char kNested[] =
-    "00000~1CC0 ~2EE0 ~3GG0 ~4BG0 ~5GB1 ~4DH0 ~5HD1 ~2FC0 ~3CF1 ~";
+const char kNested[] = "00000~1CC0 ~2EE0 ~3GG0 ~4BG0 ~5GB1 ~4DH0 ~5HD1 ~2FC0 ~3CF1 ~";
 
 }  // namespace
 
@@ -230,8 +229,7 @@ TEST_F(Solving, TapGatingAndFreeMode)
     EXPECT_EQ(g->currentNode, 0);
     EXPECT_EQ(g->stoneGrid[6][6], -1);
     pressRightSoftKey(*g);
-    EXPECT_EQ(take({"status", "sleep", "sound"}),
-              (std::vector<std::string>{"sound 1999", "sound 1999", "sound 1999"}));
+    EXPECT_EQ(take({"status", "sleep", "sound"}), (std::vector<std::string>{"sound 1999", "sound 1999", "sound 1999"}));
     toggleFreeMode(*g);
     pump();
     EXPECT_EQ(history(), "");
@@ -247,8 +245,9 @@ TEST_F(Solving, HintsMarkCorrectAnswersForHalfASecond)
 {
     // Answers: EE (occupied), CC, HC (two successful leaves), a pass, SA (off
     // the visible board); GG fails at once, JA fails after White's reply.
-    const char tree[] = "00000~1EE1 ~1CC0 ~2DD0 ~3BB1 ~1GG0 ~1HC0 ~2HD0 ~3HE1 ~2HF0 ~3HG1 ~"
-                        "1TT0 ~2AA0 ~3AB1 ~1SA1 ~1JA0 ~2JB0 ~";
+    const char tree[] =
+        "00000~1EE1 ~1CC0 ~2DD0 ~3BB1 ~1GG0 ~1HC0 ~2HD0 ~3HE1 ~2HF0 ~3HG1 ~"
+        "1TT0 ~2AA0 ~3AB1 ~1SA1 ~1JA0 ~2JB0 ~";
     load("EE |", tree);
     char list[256];
     EXPECT_EQ(collectHints(*g, list), 12);

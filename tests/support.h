@@ -122,8 +122,10 @@ public:
     }
     ~TempConfigDir()
     {
-        if (hadOld_) setenv("VOSTRA_CONFIG_DIR", old_.c_str(), 1);
-        else unsetenv("VOSTRA_CONFIG_DIR");
+        if (hadOld_)
+            setenv("VOSTRA_CONFIG_DIR", old_.c_str(), 1);
+        else
+            unsetenv("VOSTRA_CONFIG_DIR");
         setSettingsStore(nullptr);
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
@@ -176,7 +178,10 @@ inline std::vector<std::string> splitLines(const std::string& text)
 }
 
 // The built-in catalogue's records, one per problem.
-inline std::vector<std::string> catalogueRecords() { return splitLines(runCommand(kVostra + " --print-catalogue").out); }
+inline std::vector<std::string> catalogueRecords()
+{
+    return splitLines(runCommand(kVostra + " --print-catalogue").out);
+}
 
 // The headless runner reading its script line by line from a pipe.
 class PipedRunner {

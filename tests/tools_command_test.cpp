@@ -59,8 +59,8 @@ TEST_F(CompilerCommand, CompilesFoldersInOrderAndChecksTheResult)
     ASSERT_TRUE(readCatalogueFile(catalogue, entries, error)) << error;
     std::vector<std::string> sources;
     for (const CatalogueEntry& e : entries) sources.push_back(fs::path(e.source).lexically_relative(dir_).string());
-    EXPECT_EQ(sources, (std::vector<std::string>{"sgf/a.sgf", "sgf/b.sgf:1", "sgf/b.sgf:2", "sgf/d.sgf:1",
-                                                 "sgf/sub/c.SGF"}));
+    EXPECT_EQ(sources,
+              (std::vector<std::string>{"sgf/a.sgf", "sgf/b.sgf:1", "sgf/b.sgf:2", "sgf/d.sgf:1", "sgf/sub/c.SGF"}));
     EXPECT_EQ(entries[0].record, entries[1].record);
 
     ASSERT_EQ(run("check " + catalogue, out), 0) << out;

@@ -123,7 +123,9 @@ TEST(CompilerRecord, CheckFindsFaults)
     p.cols = p.rows = 4;
     p.black = {pointIndexOf(1, 2), pointIndexOf(2, 2)};
     p.white = {pointIndexOf(2, 1)};
-    p.nodes = {{1, pointIndexOf(3, 1), true}, {1, pointIndexOf(4, 4), false}, {2, kPassPoint, false},
+    p.nodes = {{1, pointIndexOf(3, 1), true},
+               {1, pointIndexOf(4, 4), false},
+               {2, kPassPoint, false},
                {3, pointIndexOf(3, 1), true}};
     RecordCheck c;
     ASSERT_TRUE(checkRecord(encoded(p), c)) << (c.faults.empty() ? "" : c.faults[0]);

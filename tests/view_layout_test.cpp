@@ -40,8 +40,9 @@ void expectFit(Fit f, int cell, int radius, int cols, int rows)
 TEST(Layout, ConstructionAndProblemSizes)
 {
     auto g = std::make_unique<GameContext>();
-    EXPECT_EQ((std::vector<int>{g->boardAreaWidth, g->boardAreaHeight, g->statusBottom, g->problemCols, g->problemRows}),
-              (std::vector<int>{240, 268, 268, 12, 12}));
+    EXPECT_EQ(
+        (std::vector<int>{g->boardAreaWidth, g->boardAreaHeight, g->statusBottom, g->problemCols, g->problemRows}),
+        (std::vector<int>{240, 268, 268, 12, 12}));
     expectFit({g->cellSize, g->stoneRadius, g->visibleCols, g->visibleRows}, 16, 7, 15, 17);
     expectFit(fitted(240, 268, 19, 19), 13, 5, 19, 19);  // grows from 12 to 13
     expectFit(fitted(240, 268, 18, 18), 13, 5, 19, 19);  // 13 made even, then grows
@@ -61,7 +62,7 @@ TEST(Layout, PixelMappings)
 {
     auto g = std::make_unique<GameContext>();
     g->problemCols = g->problemRows = 13;
-    fitBoardToProblem(*g);  // cell 18, radius 8, 14 x 15 lines
+    fitBoardToProblem(*g);                 // cell 18, radius 8, 14 x 15 lines
     EXPECT_EQ(pointCenterX(*g, 14), 242);  // mostly beyond the right edge
     EXPECT_EQ(colAtX(*g, 239), 14);
     EXPECT_EQ(colAtX(*g, 0), 1);

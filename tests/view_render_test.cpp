@@ -8,14 +8,14 @@
 #include <tuple>
 
 #include "game/context.h"
-#include "tests/support.h"
 #include "game/layout.h"
+#include "tests/support.h"
 #include "view/render.h"
 
 namespace {
 
-constexpr uint32_t kYellow = 0xFFFF00, kBlack = 0x000000, kWhite = 0xFFFFFF, kRed = 0xFF0000,
-                   kBlue = 0x0000FF, kGreen = 0x00FF00, kMagenta = 0xFF00FF;
+constexpr uint32_t kYellow = 0xFFFF00, kBlack = 0x000000, kWhite = 0xFFFFFF, kRed = 0xFF0000, kBlue = 0x0000FF,
+                   kGreen = 0x00FF00, kMagenta = 0xFF00FF;
 
 class Render : public ::testing::Test {
 protected:
@@ -26,8 +26,8 @@ protected:
     {
         platformStart(width, height, &fe);
         g = std::make_unique<GameContext>();
-        g->mainWindow = openWindow(L"BOARD", DefWindowProcW, 0, kTitleBarHeight, width,
-                                   height - kTitleBarHeight - kMenuBarHeight);
+        g->mainWindow =
+            openWindow(L"BOARD", DefWindowProcW, 0, kTitleBarHeight, width, height - kTitleBarHeight - kMenuBarHeight);
     }
     void TearDown() override
     {
@@ -74,8 +74,8 @@ TEST_F(Render, EmptyBoardInTheConstructionLayout)
     for (int col = 2; col <= 15; ++col) {
         EXPECT_EQ(at(cx(col), cy(1) - 1), kYellow) << col;
         for (int y = cy(1); y < 268; ++y) {
-            bool star = (col == 4 || col == 10) && (std::abs(y - cy(4)) <= 2 || std::abs(y - cy(10)) <= 2 ||
-                                                    std::abs(y - cy(16)) <= 2);
+            bool star = (col == 4 || col == 10) &&
+                        (std::abs(y - cy(4)) <= 2 || std::abs(y - cy(10)) <= 2 || std::abs(y - cy(16)) <= 2);
             if (!star) {
                 ASSERT_EQ(at(cx(col), y), kBlack) << col << "," << y;
             }

@@ -87,8 +87,10 @@ uint32_t nextGb(std::string_view s, size_t i, size_t& length)
     while (lo < hi) {
         const size_t mid = (lo + hi) / 2;
         const uint32_t* r = kGbFourByteRuns[mid];
-        if (linear < r[0]) hi = mid;
-        else if (linear >= r[0] + r[2]) lo = mid + 1;
+        if (linear < r[0])
+            hi = mid;
+        else if (linear >= r[0] + r[2])
+            lo = mid + 1;
         else {
             length = 4;
             return r[1] + (linear - r[0]);
@@ -114,8 +116,10 @@ std::string normalName(std::string_view name)
 {
     std::string n;
     for (char c : name) {
-        if (c >= 'A' && c <= 'Z') n += char(c + 32);
-        else if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) n += c;
+        if (c >= 'A' && c <= 'Z')
+            n += char(c + 32);
+        else if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
+            n += c;
     }
     return n;
 }
@@ -175,8 +179,11 @@ std::string decodeText(std::string_view bytes, Charset charset)
 const char* charsetName(Charset charset)
 {
     switch (charset) {
-    case Charset::Utf8: return "UTF-8";
-    case Charset::Gb18030: return "GB18030";
-    default: return "Latin-1";
+    case Charset::Utf8:
+        return "UTF-8";
+    case Charset::Gb18030:
+        return "GB18030";
+    default:
+        return "Latin-1";
     }
 }

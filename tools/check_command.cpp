@@ -149,9 +149,12 @@ int runCheck(int argc, char** argv)
                              std::to_string(j.check.lines) + " lines proven";
                 if (j.check.unprovenLines) proofText += ", " + std::to_string(j.check.unprovenLines) + " unproven";
                 proofText += "\n";
-                if (!j.check.faults.empty()) bad = true;
-                else if (j.check.unprovenLines) ++unproven;
-                else ++proven;
+                if (!j.check.faults.empty())
+                    bad = true;
+                else if (j.check.unprovenLines)
+                    ++unproven;
+                else
+                    ++proven;
             }
         }
         std::printf("%zu %s: %dx%d, %zu nodes, %d successful line%s%s\n", i + 1, source.c_str(), check.problem.cols,

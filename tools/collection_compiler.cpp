@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "tools/catalogue_file.h"
-#include "tools/work_pool.h"
 #include "tools/problem_texts.h"
+#include "tools/work_pool.h"
 
 namespace fs = std::filesystem;
 
@@ -30,8 +30,7 @@ std::string lineSafe(std::string s)
 
 }  // namespace
 
-std::vector<std::string> collectSgfFiles(const std::vector<std::string>& paths, CollectionResult& result,
-                                         FILE* report)
+std::vector<std::string> collectSgfFiles(const std::vector<std::string>& paths, CollectionResult& result, FILE* report)
 {
     std::vector<std::string> files;
     for (const std::string& path : paths) {
@@ -49,7 +48,8 @@ std::vector<std::string> collectSgfFiles(const std::vector<std::string>& paths, 
         fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec), end;
         for (; !ec && it != end; it.increment(ec)) {
             std::error_code fileEc;
-            if (it->is_regular_file(fileEc) && hasSgfExtension(it->path())) files.push_back(it->path().generic_string());
+            if (it->is_regular_file(fileEc) && hasSgfExtension(it->path()))
+                files.push_back(it->path().generic_string());
         }
         if (ec) {
             if (report) std::fprintf(report, "%s: cannot read the folder: %s\n", path.c_str(), ec.message().c_str());
@@ -76,12 +76,15 @@ void compileSgfText(std::string_view text, const std::string& path, const Compil
         const std::string tree = several ? " (game tree " + std::to_string(i + 1) + ")" : "";
         if (!compileTree(trees[i], options, problem, error)) {
             ++skipped;
-            if (report) std::fprintf(report, "%s:%d: skipped%s: %s\n", path.c_str(), error.line, tree.c_str(), error.text.c_str());
+            if (report)
+                std::fprintf(report, "%s:%d: skipped%s: %s\n", path.c_str(), error.line, tree.c_str(),
+                             error.text.c_str());
             continue;
         }
         ProblemTexts texts = problemTexts(trees[i], problem, problem.warnings);
         for (const CompileMessage& w : problem.warnings)
-            if (report) std::fprintf(report, "%s:%d: warning%s: %s\n", path.c_str(), w.line, tree.c_str(), w.text.c_str());
+            if (report)
+                std::fprintf(report, "%s:%d: warning%s: %s\n", path.c_str(), w.line, tree.c_str(), w.text.c_str());
         std::string source = lineSafe(several ? path + ":" + std::to_string(i + 1) : path);
         result.lines.push_back(problem.record + " " + source);
         result.texts.push_back(std::move(texts));
@@ -117,7 +120,7 @@ struct TreeJob {
 
 struct FileEntry {
     std::string path;
-    bool read = false;        // false: reported already, nothing to compile
+    bool read = false;  // false: reported already, nothing to compile
     bool parsed = true;
     SgfError parseError;
     int32_t trees = 0;
@@ -198,7 +201,8 @@ CollectionResult compileCollection(const std::vector<std::string>& paths, const 
             }
             for (const CompileMessage& w : j.problem.warnings)
                 if (report)
-                    std::fprintf(report, "%s:%d: warning%s: %s\n", f.path.c_str(), w.line, tree.c_str(), w.text.c_str());
+                    std::fprintf(report, "%s:%d: warning%s: %s\n", f.path.c_str(), w.line, tree.c_str(),
+                                 w.text.c_str());
             const std::string source = lineSafe(several ? f.path + ":" + std::to_string(j.index + 1) : f.path);
             result.lines.push_back(j.problem.record + " " + source);
             result.texts.push_back(std::move(j.texts));

@@ -12,15 +12,15 @@
 #include "tools/problem_compiler.h"
 
 struct CollectionResult {
-    std::vector<std::string> lines;  // "RECORD SOURCE"
-    std::vector<ProblemTexts> texts; // the words of each line's problem
+    std::vector<std::string> lines;   // "RECORD SOURCE"
+    std::vector<ProblemTexts> texts;  // the words of each line's problem
     int32_t files = 0;
     int32_t problems = 0;
-    int32_t skipped = 0;     // game trees that gave no problem
-    bool unreadable = false; // a path could not be read
-    int32_t notCompleted = 0; // with --complete: problems compiled as written
-    int32_t addedMoves = 0;   // with --complete: moves the solver added
-    int32_t leftOut = 0;      // with --complete: moves left out for the limits
+    int32_t skipped = 0;       // game trees that gave no problem
+    bool unreadable = false;   // a path could not be read
+    int32_t notCompleted = 0;  // with --complete: problems compiled as written
+    int32_t addedMoves = 0;    // with --complete: moves the solver added
+    int32_t leftOut = 0;       // with --complete: moves left out for the limits
 
     // With CompileOptions::writeSgf: the completed trees.
     struct Sgf {
@@ -35,8 +35,7 @@ struct CollectionResult {
 // The SGF files named by paths: files as given, folders searched recursively
 // for names ending in ".sgf" (any case); sorted and without repeats.  Paths
 // that do not exist are reported and set result.unreadable.
-std::vector<std::string> collectSgfFiles(const std::vector<std::string>& paths, CollectionResult& result,
-                                         FILE* report);
+std::vector<std::string> collectSgfFiles(const std::vector<std::string>& paths, CollectionResult& result, FILE* report);
 
 // Compiles the game trees of one file's text.  The source of a problem is the
 // path, or "path:N" for the Nth tree of a file that holds several.  Messages
@@ -51,5 +50,5 @@ constexpr uintmax_t kMaxSgfFileSize = 64u << 20;
 // Reads and compiles every file of paths, the game trees spread over every
 // core (see tools/work_pool.h); a completing compile shows its progress on a
 // terminal.
-CollectionResult compileCollection(const std::vector<std::string>& paths, const CompileOptions& options,
-                                   FILE* report, bool quiet);
+CollectionResult compileCollection(const std::vector<std::string>& paths, const CompileOptions& options, FILE* report,
+                                   bool quiet);

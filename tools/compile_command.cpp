@@ -97,8 +97,10 @@ int runCompile(int argc, char** argv)
             options.complete = true;
         } else if (!std::strcmp(a, "--goal")) {
             if (++i >= argc || !parseGoalOption(argv[i], options.statement)) {
-                std::fprintf(stderr, "vostra-problems compile: --goal needs live, live-clean, kill, capture, escape, "
-                                     "connect, cut, race or ko\n%s", kUsage);
+                std::fprintf(stderr,
+                             "vostra-problems compile: --goal needs live, live-clean, kill, capture, escape, "
+                             "connect, cut, race or ko\n%s",
+                             kUsage);
                 return 2;
             }
             goalGiven = true;
@@ -134,8 +136,9 @@ int runCompile(int argc, char** argv)
     std::fprintf(stderr, "%d problem%s compiled from %d file%s, %d skipped\n", result.problems,
                  result.problems == 1 ? "" : "s", result.files, result.files == 1 ? "" : "s", result.skipped);
     if (options.complete)
-        std::fprintf(stderr, "%d completed by the solver (%d moves added, %d left out for the limits), %d compiled as written\n",
-                     result.problems - result.notCompleted, result.addedMoves, result.leftOut, result.notCompleted);
+        std::fprintf(
+            stderr, "%d completed by the solver (%d moves added, %d left out for the limits), %d compiled as written\n",
+            result.problems - result.notCompleted, result.addedMoves, result.leftOut, result.notCompleted);
     if (!sgfOut.empty() && !writeCompletedSgf(sgfOut, result)) return 1;
     if (result.unreadable) {
         std::fprintf(stderr, "vostra-problems compile: some input could not be read; nothing written\n");

@@ -32,8 +32,8 @@ int runDecode(int argc, char** argv)
         }
     }
     if (length > kMaxRecordLength) {
-        std::fprintf(stderr, "vostra-problems decode: the record has %zu characters, at most %zu fit\n",
-                     length, kMaxRecordLength);
+        std::fprintf(stderr, "vostra-problems decode: the record has %zu characters, at most %zu fit\n", length,
+                     kMaxRecordLength);
         return 1;
     }
 
@@ -42,7 +42,6 @@ int runDecode(int argc, char** argv)
     const int32 byteCount = unpackRecord(buffer);
     static GameContext g;
     decodeRecord(g, reinterpret_cast<const uint8_t*>(buffer), byteCount);
-    std::printf("cols %d\nrows %d\nsetup %s\nnodes %s\n", g.problemCols, g.problemRows, g.SetupText,
-                g.NodeText);
+    std::printf("cols %d\nrows %d\nsetup %s\nnodes %s\n", g.problemCols, g.problemRows, g.SetupText, g.NodeText);
     return 0;
 }

@@ -15,7 +15,10 @@ struct Subcommand {
 
 const Subcommand kSubcommands[] = {
     {"decode", "decode RECORD", runDecode},
-    {"compile", "compile [-o FILE] [--texts FILE] [--main-line-correct] [--prune] [--complete [--goal GOAL] [--budget MS] [--sgf-out DIR]] [-q] PATH...", runCompile},
+    {"compile",
+     "compile [-o FILE] [--texts FILE] [--main-line-correct] [--prune] [--complete [--goal GOAL] [--budget MS] "
+     "[--sgf-out DIR]] [-q] PATH...",
+     runCompile},
     {"check", "check [--prove [--goal GOAL] [--budget MS]] [FILE]", runCheck},
     {"solve", "solve [--goal GOAL] [--budget MS] [--memory MB] [--json] PATH...", runSolve},
     {"show", "show RECORD | --number N [FILE]", runShow},
@@ -35,8 +38,7 @@ int main(int argc, char** argv)
         printUsage(stderr);
         return 2;
     }
-    if (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0 ||
-        std::strcmp(argv[1], "help") == 0) {
+    if (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
         printUsage(stdout);
         return 0;
     }

@@ -3,24 +3,24 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tools/problem_statement.h"
 #include "tools/record_check.h"
 #include "tools/record_encoder.h"
-#include "tools/problem_statement.h"
-#include "tools/tree_completer.h"
 #include "tools/shown_area.h"
+#include "tools/tree_completer.h"
 
 namespace {
 
 // ---- markers ---------------------------------------------------------------
 
 enum MarkerBits : uint32_t {
-    kCommentCorrect = 1,  // RIGHT or CORRECT as a word, or a comment starting with '+'
-    kCommentWrong = 2,    // WRONG, INCORRECT or FAIL as a word
-    kTesuji = 4,          // TE
-    kBadMove = 8,         // BM
-    kWrongVariation = 16, // WV
-    kGoodForBlack = 32,   // GB
-    kGoodForWhite = 64,   // GW
+    kCommentCorrect = 1,   // RIGHT or CORRECT as a word, or a comment starting with '+'
+    kCommentWrong = 2,     // WRONG, INCORRECT or FAIL as a word
+    kTesuji = 4,           // TE
+    kBadMove = 8,          // BM
+    kWrongVariation = 16,  // WV
+    kGoodForBlack = 32,    // GB
+    kGoodForWhite = 64,    // GW
 };
 
 uint32_t commentMarkers(std::string_view c)
@@ -138,8 +138,7 @@ class Compiler {
 public:
     Compiler(const SgfTree& t, const CompileOptions& o, CompiledProblem& out, CompileMessage& err)
         : t_(t), opt_(o), out_(out), err_(err)
-    {
-    }
+    {}
 
     bool run()
     {
@@ -168,7 +167,7 @@ private:
     int32_t cols_ = 3, rows_ = 3;
     std::vector<int32_t> order_;  // out nodes in depth-first order, root excluded
     std::vector<bool> onSuccess_;
-    std::vector<bool> removed_;   // dropped to fit the limits
+    std::vector<bool> removed_;  // dropped to fit the limits
 
     bool fail(int32_t line, std::string text)
     {
@@ -223,10 +222,9 @@ private:
                 std::string_view v = trim(t_.value(p, k));
                 size_t colon = v.find(':');
                 int32_t c1, r1, c2, r2;
-                bool ok = colon == std::string_view::npos
-                              ? parsePoint(v, board_, c1, r1) && (c2 = c1, r2 = r1, true)
-                              : parsePoint(v.substr(0, colon), board_, c1, r1) &&
-                                    parsePoint(v.substr(colon + 1), board_, c2, r2);
+                bool ok = colon == std::string_view::npos ? parsePoint(v, board_, c1, r1) && (c2 = c1, r2 = r1, true)
+                                                          : parsePoint(v.substr(0, colon), board_, c1, r1) &&
+                                                                parsePoint(v.substr(colon + 1), board_, c2, r2);
                 if (!ok)
                     return fail(p.line, quoted(p.ident, v) + " is not a point or rectangle of the " +
                                             std::to_string(board_.width) + "x" + std::to_string(board_.height) +
@@ -403,7 +401,7 @@ private:
         }
     }
 
-    std::vector<bool> success_;  // per out node: a leaf that ends solved
+    std::vector<bool> success_;   // per out node: a leaf that ends solved
     bool judgeBySolver_ = false;  // no markers: the completer judges the lines
     CompletionOptions completion_;
 
@@ -459,10 +457,11 @@ private:
             completion_.allowPass = anyPass;
         }
         if (!st.goalRead)
-            warn(st.line, std::string("goal inferred: ") +
-                              (st.goal.kind == vostra::solver::GoalKind::Live ? "your own enclosed group must live"
-                                                                            : "the opponent's enclosed group must die") +
-                              " (--goal names it)");
+            warn(st.line,
+                 std::string("goal inferred: ") +
+                     (st.goal.kind == vostra::solver::GoalKind::Live ? "your own enclosed group must live"
+                                                                     : "the opponent's enclosed group must die") +
+                     " (--goal names it)");
         CompletionOptions& co = completion_;
         co.budget = opt_.budget;
         // Twenty questions' worth of budget for the whole tree.
@@ -473,7 +472,8 @@ private:
         const CompletionReport r = completeTree(st, outs_, success_, co);
         for (const CompletionMessage& m : r.messages) warn(m.line > 0 ? m.line : t_.line, m.text);
         if (!r.completed) {
-            if (judgeBySolver_) return fail(t_.line, "no line is marked correct and the solver could not judge the tree");
+            if (judgeBySolver_)
+                return fail(t_.line, "no line is marked correct and the solver could not judge the tree");
             return true;
         }
         out_.completed = true;
@@ -500,12 +500,15 @@ private:
             }
             return o;
         };
-        auto pt = [](int32_t c, int32_t r) { return std::string{static_cast<char>('a' + c - 1), static_cast<char>('a' + r - 1)}; };
+        auto pt = [](int32_t c, int32_t r) {
+            return std::string{static_cast<char>('a' + c - 1), static_cast<char>('a' + r - 1)};
+        };
         const ProblemStatement& st = out_.statement;
         std::string o = "(;GM[1]FF[4]";
         if (const SgfProperty* ca = t_.find(0, "CA")) o += "CA[" + esc(t_.value(*ca, 0)) + "]";
-        o += board_.width == board_.height ? "SZ[" + std::to_string(board_.width) + "]"
-                                           : "SZ[" + std::to_string(board_.width) + ":" + std::to_string(board_.height) + "]";
+        o += board_.width == board_.height
+                 ? "SZ[" + std::to_string(board_.width) + "]"
+                 : "SZ[" + std::to_string(board_.width) + ":" + std::to_string(board_.height) + "]";
         o += solver_ > 0 ? "PL[B]" : "PL[W]";
         if (const SgfProperty* c = t_.find(0, "C")) o += "\nC[" + esc(t_.value(*c, 0)) + "]";
         for (int32_t colour : {1, -1}) {
@@ -585,8 +588,9 @@ private:
                 return true;
             }
             if (!anyMarker_)
-                return fail(t_.line, "no line is marked correct (the tree has no markers at all; "
-                                     "--main-line-correct takes its main line as the solution)");
+                return fail(t_.line,
+                            "no line is marked correct (the tree has no markers at all; "
+                            "--main-line-correct takes its main line as the solution)");
             return fail(t_.line, "no line ends with a correct marker");
         }
         return true;
@@ -733,8 +737,7 @@ private:
                                         std::to_string(kMaxDepth) + " fit");
             if (!opt_.prune)
                 return fail(o.line, "a line is " + std::to_string(o.depth) + " moves long; at most " +
-                                        std::to_string(kMaxDepth) +
-                                        " fit (--prune cuts failed lines to fit)");
+                                        std::to_string(kMaxDepth) + " fit (--prune cuts failed lines to fit)");
             removed[n] = true;
             ++dropped;
         }
@@ -754,8 +757,7 @@ private:
             std::vector<int32_t> roots;
             for (int32_t n : order_)
                 if (!removed[n] && !onSuccess_[n] && onSuccess_[outs_[n].parent]) roots.push_back(n);
-            std::stable_sort(roots.begin(), roots.end(),
-                             [&](int32_t a, int32_t b) { return size[a] > size[b]; });
+            std::stable_sort(roots.begin(), roots.end(), [&](int32_t a, int32_t b) { return size[a] > size[b]; });
             auto removeBelow = [&](int32_t root) {
                 std::vector<int32_t> stack(outs_[root].children.begin(), outs_[root].children.end());
                 while (!stack.empty()) {
@@ -827,8 +829,9 @@ private:
                     const OutNode& a = outs_[ch[j]];
                     const OutNode& b = outs_[ch[i]];
                     if (a.pass == b.pass && a.col == b.col && a.row == b.row) {
-                        warn(b.line, describeMove(b) + " repeats an earlier variation's move; the trainer only "
-                                                       "follows the first");
+                        warn(b.line, describeMove(b) +
+                                         " repeats an earlier variation's move; the trainer only "
+                                         "follows the first");
                         break;
                     }
                 }

@@ -20,9 +20,9 @@ struct CompileOptions {
     // Complete the tree with the solver's proven answers (see
     // tools/tree_completer.h); problems it cannot read stay as written.
     bool complete = false;
-    StatementOptions statement;       // the goal forced by --goal
-    vostra::solver::Budget budget;    // per solver query
-    bool writeSgf = false;            // keep the completed tree as SGF text
+    StatementOptions statement;     // the goal forced by --goal
+    vostra::solver::Budget budget;  // per solver query
+    bool writeSgf = false;          // keep the completed tree as SGF text
 };
 
 struct CompileMessage {
@@ -61,5 +61,4 @@ struct CompiledProblem {
 
 // Compiles one game tree.  On failure the result is false and error tells why
 // (and where) the tree cannot be a problem.
-bool compileTree(const SgfTree& tree, const CompileOptions& options, CompiledProblem& out,
-                 CompileMessage& error);
+bool compileTree(const SgfTree& tree, const CompileOptions& options, CompiledProblem& out, CompileMessage& error);

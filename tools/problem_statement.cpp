@@ -61,23 +61,23 @@ struct CjkWord {
 };
 
 // Ordered so that the longer words are tried before the words they contain.
-const CjkWord kRace[] = {{"\xe5\xaf\xb9\xe6\x9d\x80", "\xb6\xd4\xc9\xb1"},   // 对杀
-                         {"\xe5\xb0\x8d\xe6\xae\xba", "\x8c\xa6\x9a\xa2"},   // 對殺
+const CjkWord kRace[] = {{"\xe5\xaf\xb9\xe6\x9d\x80", "\xb6\xd4\xc9\xb1"},                // 对杀
+                         {"\xe5\xb0\x8d\xe6\xae\xba", "\x8c\xa6\x9a\xa2"},                // 對殺
                          {"\xe6\x94\xbb\xe3\x82\x81\xe5\x90\x88\xe3\x81\x84", nullptr}};  // 攻め合い
-const CjkWord kCleanLife[] = {{"\xe5\x87\x80\xe6\xb4\xbb", "\xbe\xbb\xbb\xee"},  // 净活
-                              {"\xe6\xb7\xa8\xe6\xb4\xbb", "\x9c\x51\xbb\xee"}}; // 淨活
-const CjkWord kSeki[] = {{"\xe5\x8f\x8c\xe6\xb4\xbb", "\xcb\xab\xbb\xee"},       // 双活
-                         {"\xe9\x9b\x99\xe6\xb4\xbb", "\xeb\x70\xbb\xee"},       // 雙活
-                         {"\xe3\x82\xbb\xe3\x82\xad", nullptr}};                 // セキ
-const CjkWord kLive[] = {{"\xe6\xb4\xbb", "\xbb\xee"},                           // 活
-                         {"\xe7\x94\x9f\xe3\x81\x8d", nullptr}};                 // 生き
-const CjkWord kKill[] = {{"\xe6\x9d\x80", "\xc9\xb1"},                           // 杀
-                         {"\xe6\xae\xba", "\x9a\xa2"}};                          // 殺 (also 殺し)
-const CjkWord kKo[] = {{"\xe5\x8a\xab", "\xbd\xd9"},                             // 劫
-                       {"\xe3\x82\xb3\xe3\x82\xa6", nullptr}};                   // コウ
-const CjkWord kCapture[] = {{"\xe5\x90\x83", "\xb3\xd4"}};                       // 吃
-const CjkWord kConnect[] = {{"\xe8\xbf\x9e", "\xc1\xac"},                        // 连
-                            {"\xe9\x80\xa3", "\xdf\x42"}};                       // 連
+const CjkWord kCleanLife[] = {{"\xe5\x87\x80\xe6\xb4\xbb", "\xbe\xbb\xbb\xee"},           // 净活
+                              {"\xe6\xb7\xa8\xe6\xb4\xbb", "\x9c\x51\xbb\xee"}};          // 淨活
+const CjkWord kSeki[] = {{"\xe5\x8f\x8c\xe6\xb4\xbb", "\xcb\xab\xbb\xee"},                // 双活
+                         {"\xe9\x9b\x99\xe6\xb4\xbb", "\xeb\x70\xbb\xee"},                // 雙活
+                         {"\xe3\x82\xbb\xe3\x82\xad", nullptr}};                          // セキ
+const CjkWord kLive[] = {{"\xe6\xb4\xbb", "\xbb\xee"},                                    // 活
+                         {"\xe7\x94\x9f\xe3\x81\x8d", nullptr}};                          // 生き
+const CjkWord kKill[] = {{"\xe6\x9d\x80", "\xc9\xb1"},                                    // 杀
+                         {"\xe6\xae\xba", "\x9a\xa2"}};                                   // 殺 (also 殺し)
+const CjkWord kKo[] = {{"\xe5\x8a\xab", "\xbd\xd9"},                                      // 劫
+                       {"\xe3\x82\xb3\xe3\x82\xa6", nullptr}};                            // コウ
+const CjkWord kCapture[] = {{"\xe5\x90\x83", "\xb3\xd4"}};                                // 吃
+const CjkWord kConnect[] = {{"\xe8\xbf\x9e", "\xc1\xac"},                                 // 连
+                            {"\xe9\x80\xa3", "\xdf\x42"}};                                // 連
 
 template <size_t N>
 const char* findCjk(std::string_view text, const CjkWord (&words)[N], bool gbk)
@@ -282,14 +282,15 @@ GoalWords goalFromWords(std::string_view comment, bool gbk)
         set(sv::GoalKind::Live, "seki");
     }
     if (has("kill") || hasWord("dies") || hasWord("die") || findCjk(comment, kKill, gbk))
-        set(sv::GoalKind::Kill, has("kill") ? "kill" : hasWord("dies") || hasWord("die") ? "die" : findCjk(comment, kKill, gbk));
+        set(sv::GoalKind::Kill, has("kill")                         ? "kill"
+                                : hasWord("dies") || hasWord("die") ? "die"
+                                                                    : findCjk(comment, kKill, gbk));
     if (has("live") || hasWord("living") || findCjk(comment, kLive, gbk))
         set(sv::GoalKind::Live, has("live") || hasWord("living") ? "live" : findCjk(comment, kLive, gbk));
     if (has("captur") || findCjk(comment, kCapture, gbk))
         set(sv::GoalKind::Capture, has("captur") ? "capture" : findCjk(comment, kCapture, gbk));
-    if (hasWord("cut") || hasWord("separate"))
-        set(sv::GoalKind::Cut, "cut");
-    if (has("connect") || (hasWord("link") ) || findCjk(comment, kConnect, gbk))
+    if (hasWord("cut") || hasWord("separate")) set(sv::GoalKind::Cut, "cut");
+    if (has("connect") || (hasWord("link")) || findCjk(comment, kConnect, gbk))
         set(sv::GoalKind::Connect, has("connect") || hasWord("link") ? "connect" : findCjk(comment, kConnect, gbk));
     if (hasWord("ko") || findCjk(comment, kKo, gbk)) {
         g.ko = true;
@@ -301,29 +302,46 @@ GoalWords goalFromWords(std::string_view comment, bool gbk)
 bool parseGoalOption(std::string_view t, StatementOptions& o)
 {
     o = StatementOptions();
-    if (t == "live") o.goal = sv::GoalKind::Live;
-    else if (t == "live-clean") o.goal = sv::GoalKind::Live, o.cleanLife = true;
-    else if (t == "kill") o.goal = sv::GoalKind::Kill;
-    else if (t == "capture") o.goal = sv::GoalKind::Capture;
-    else if (t == "escape") o.goal = sv::GoalKind::Escape;
-    else if (t == "connect") o.goal = sv::GoalKind::Connect;
-    else if (t == "cut") o.goal = sv::GoalKind::Cut;
-    else if (t == "race") o.goal = sv::GoalKind::CapturingRace;
-    else if (t == "ko") o.goalKo = true;
-    else return false;
+    if (t == "live")
+        o.goal = sv::GoalKind::Live;
+    else if (t == "live-clean")
+        o.goal = sv::GoalKind::Live, o.cleanLife = true;
+    else if (t == "kill")
+        o.goal = sv::GoalKind::Kill;
+    else if (t == "capture")
+        o.goal = sv::GoalKind::Capture;
+    else if (t == "escape")
+        o.goal = sv::GoalKind::Escape;
+    else if (t == "connect")
+        o.goal = sv::GoalKind::Connect;
+    else if (t == "cut")
+        o.goal = sv::GoalKind::Cut;
+    else if (t == "race")
+        o.goal = sv::GoalKind::CapturingRace;
+    else if (t == "ko")
+        o.goalKo = true;
+    else
+        return false;
     return true;
 }
 
 const char* goalKindName(sv::GoalKind k)
 {
     switch (k) {
-    case sv::GoalKind::Live: return "live";
-    case sv::GoalKind::Kill: return "kill";
-    case sv::GoalKind::Capture: return "capture";
-    case sv::GoalKind::Escape: return "escape";
-    case sv::GoalKind::Connect: return "connect";
-    case sv::GoalKind::Cut: return "cut";
-    case sv::GoalKind::CapturingRace: return "race";
+    case sv::GoalKind::Live:
+        return "live";
+    case sv::GoalKind::Kill:
+        return "kill";
+    case sv::GoalKind::Capture:
+        return "capture";
+    case sv::GoalKind::Escape:
+        return "escape";
+    case sv::GoalKind::Connect:
+        return "connect";
+    case sv::GoalKind::Cut:
+        return "cut";
+    case sv::GoalKind::CapturingRace:
+        return "race";
     }
     return "?";
 }
@@ -370,8 +388,9 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
             }
             return out >= 1 && out <= 25;
         };
-        const bool ok = colon == std::string_view::npos ? num(v, s.width) && (s.height = s.width, true)
-                                                         : num(v.substr(0, colon), s.width) && num(v.substr(colon + 1), s.height);
+        const bool ok = colon == std::string_view::npos
+                            ? num(v, s.width) && (s.height = s.width, true)
+                            : num(v.substr(0, colon), s.width) && num(v.substr(colon + 1), s.height);
         if (!ok) {
             error = "SZ[" + std::string(v.substr(0, 20)) + "] is not a board size the solver reads";
             errorLine = sz->line;
@@ -398,7 +417,8 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
             if (colour == 0 && std::strcmp(p.ident, "AE")) continue;
             for (int32_t k = 0; k < p.valueCount; ++k)
                 if (!forEachPoint(t.value(p, k), w, h, [&](int32_t x, int32_t y) { s.stones[y * w + x] = colour; })) {
-                    error = std::string(p.ident) + "[" + std::string(t.value(p, k).substr(0, 20)) + "] is not a point of the board";
+                    error = std::string(p.ident) + "[" + std::string(t.value(p, k).substr(0, 20)) +
+                            "] is not a point of the board";
                     errorLine = p.line;
                     return false;
                 }
@@ -407,7 +427,9 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
             std::string_view v = trim(t.value(*pl, 0));
             // PL[1] and PL[2] are written by some old programs for Black and White.
             const char c = v.empty() ? 0 : static_cast<char>(v[0]);
-            playerToMove = (c == 'B' || c == 'b' || c == '1') ? 1 : (c == 'W' || c == 'w' || c == '2') ? -1 : playerToMove;
+            playerToMove = (c == 'B' || c == 'b' || c == '1')   ? 1
+                           : (c == 'W' || c == 'w' || c == '2') ? -1
+                                                                : playerToMove;
         }
         if (const SgfProperty* c = t.find(node, "C")) {
             if (!comment.empty()) comment += '\n';
@@ -448,8 +470,8 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
     for (int32_t y = y0; y <= y1; ++y)
         for (int32_t x = x0; x <= x1; ++x) {
             box[y * w + x] = 1;
-            const bool openSide = (x == x0 && x0 > 0) || (x == x1 && x1 < w - 1) || (y == y0 && y0 > 0) ||
-                                  (y == y1 && y1 < h - 1);
+            const bool openSide =
+                (x == x0 && x0 > 0) || (x == x1 && x1 < w - 1) || (y == y0 && y0 > 0) || (y == y1 && y1 < h - 1);
             open[y * w + x] = openSide;
         }
     const bool whole = x0 == 0 && y0 == 0 && x1 == w - 1 && y1 == h - 1;
@@ -481,8 +503,10 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
     std::optional<sv::GoalKind> kind = options.goal ? options.goal : words.kind;
     s.koExpected = options.goalKo || (!options.goal && words.ko);
     s.goal.sekiCounts = !(options.goal ? options.cleanLife : words.cleanLife);
-    if (options.goal || options.goalKo) s.goalWords = "the command line";
-    else if (words.kind || words.ko) s.goalWords = "\"" + words.matched + "\"";
+    if (options.goal || options.goalKo)
+        s.goalWords = "the command line";
+    else if (words.kind || words.ko)
+        s.goalWords = "\"" + words.matched + "\"";
     s.goalRead = kind.has_value();
 
     // Targets: the marks, else the enclosed groups.
@@ -504,10 +528,14 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
         return k == sv::GoalKind::Live || k == sv::GoalKind::Escape || k == sv::GoalKind::Connect;
     };
     if (!kind) {
-        if (!markedOwn.empty() && markedTheirs.empty()) kind = sv::GoalKind::Live;
-        else if (!markedTheirs.empty() && markedOwn.empty()) kind = sv::GoalKind::Kill;
-        else if (!enclosedOwn.empty()) kind = sv::GoalKind::Live;
-        else if (!enclosedTheirs.empty()) kind = sv::GoalKind::Kill;
+        if (!markedOwn.empty() && markedTheirs.empty())
+            kind = sv::GoalKind::Live;
+        else if (!markedTheirs.empty() && markedOwn.empty())
+            kind = sv::GoalKind::Kill;
+        else if (!enclosedOwn.empty())
+            kind = sv::GoalKind::Live;
+        else if (!enclosedTheirs.empty())
+            kind = sv::GoalKind::Kill;
     }
     std::vector<int32_t> targets, racer;
     const bool raceGoal = kind && *kind == sv::GoalKind::CapturingRace;
@@ -571,7 +599,8 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                 bool touches = false;
                 for (int32_t p : f.points) {
                     const int32_t x = p % w, y = p / w;
-                    for (int32_t q : {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
+                    for (int32_t q :
+                         {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
                         if (q >= 0 && isTarget[q] && s.stones[q] != s.stones[p] && s.stones[p]) touches = true;
                 }
                 if (touches) addFlood(f);
@@ -585,14 +614,16 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                 if (s.stones[p] == 0 || isTarget[p] || (s.stones[p] == s.stones[targets[0]]) || inFlood[p]) continue;
                 const int32_t x = p % w, y = p / w;
                 bool touches = false;
-                for (int32_t q : {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
+                for (int32_t q :
+                     {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
                     if (q >= 0 && isTarget[q]) touches = true;
                 if (!touches) continue;
                 chainAt(s, p, stones, liberties);
                 for (int32_t c : stones) {
                     inFlood[c] = 1;
                     const int32_t cx = c % w, cy = c / w;
-                    for (int32_t q : {cx > 0 ? c - 1 : -1, cx + 1 < w ? c + 1 : -1, cy > 0 ? c - w : -1, cy + 1 < h ? c + w : -1})
+                    for (int32_t q :
+                         {cx > 0 ? c - 1 : -1, cx + 1 < w ? c + 1 : -1, cy > 0 ? c - w : -1, cy + 1 < h ? c + w : -1})
                         if (q >= 0 && s.stones[q] == 0) inFlood[q] = 1;
                 }
             }
@@ -606,7 +637,8 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
             for (int32_t p = 0; p < w * h; ++p) {
                 const int32_t x = p % w, y = p / w;
                 if (inFlood[p]) continue;
-                for (int32_t q : {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
+                for (int32_t q :
+                     {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
                     if (q >= 0 && inFlood[q] && box[p]) grown[p] = 1;
             }
             inFlood = grown;
@@ -643,14 +675,15 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
         s.whyNot = "no goal in the comment and no enclosed group to infer one from (an open fight?)";
     } else if (targets.empty()) {
         s.expressible = false;
-        s.whyNot = std::string("the goal \"") + goalKindName(*kind) + "\" names no stones: no marks and no enclosed group";
+        s.whyNot =
+            std::string("the goal \"") + goalKindName(*kind) + "\" names no stones: no marks and no enclosed group";
     } else if (s.goal.kind == sv::GoalKind::Connect || s.goal.kind == sv::GoalKind::Cut) {
         s.expressible = false;
         s.whyNot = std::string("the solver does not read \"") + goalKindName(s.goal.kind) + "\" goals yet";
     } else if (s.regionEmpty > kMaxRegionEmpty) {
         s.expressible = false;
-        s.whyNot = "the area of play has " + std::to_string(s.regionEmpty) + " empty points; the solver reads at most " +
-                   std::to_string(kMaxRegionEmpty) + " (an open fight?)";
+        s.whyNot = "the area of play has " + std::to_string(s.regionEmpty) +
+                   " empty points; the solver reads at most " + std::to_string(kMaxRegionEmpty) + " (an open fight?)";
     }
     return true;
 }

@@ -83,9 +83,8 @@ std::string firstSentence(std::string_view s)
         if (c == '\n' || c == '\r') return std::string(trimmed(s.substr(0, i)));
         // A full stop ends a sentence before a space, the end, or a Chinese
         // text that follows without a space.
-        if ((c == '.' || c == '!' || c == '?') &&
-            (i + 1 == s.size() || static_cast<unsigned char>(s[i + 1]) <= ' ' ||
-             static_cast<unsigned char>(s[i + 1]) >= 0x80))
+        if ((c == '.' || c == '!' || c == '?') && (i + 1 == s.size() || static_cast<unsigned char>(s[i + 1]) <= ' ' ||
+                                                   static_cast<unsigned char>(s[i + 1]) >= 0x80))
             return std::string(trimmed(s.substr(0, i + 1)));
         for (std::string_view end : kChineseEnds)
             if (s.compare(i, end.size(), end) == 0) return std::string(trimmed(s.substr(0, i + end.size())));
@@ -93,8 +92,7 @@ std::string firstSentence(std::string_view s)
     return std::string(s);
 }
 
-ProblemTexts problemTexts(const SgfTree& tree, const CompiledProblem& compiled,
-                          std::vector<CompileMessage>& warnings)
+ProblemTexts problemTexts(const SgfTree& tree, const CompiledProblem& compiled, std::vector<CompileMessage>& warnings)
 {
     const Charset charset = treeCharset(tree, warnings);
     auto text = [&](std::string_view raw) {

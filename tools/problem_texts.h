@@ -18,8 +18,7 @@
 // A CA naming another charset gives a warning.
 Charset treeCharset(const SgfTree& tree, std::vector<CompileMessage>& warnings);
 
-ProblemTexts problemTexts(const SgfTree& tree, const CompiledProblem& compiled,
-                          std::vector<CompileMessage>& warnings);
+ProblemTexts problemTexts(const SgfTree& tree, const CompiledProblem& compiled, std::vector<CompileMessage>& warnings);
 
 // "Black" and "White" (as words, in any of the cases Black, black, BLACK)
 // and the characters 黑 and 白 exchanged.

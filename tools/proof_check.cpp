@@ -210,8 +210,10 @@ ProofCheck proveRecord(const Problem& record, const SgfTree& source, const Compi
                 faulty = true;
             }
         }
-        if (unproven) ++out.unprovenLines;
-        else if (!faulty) ++out.provenLines;
+        if (unproven)
+            ++out.unprovenLines;
+        else if (!faulty)
+            ++out.provenLines;
     }
 
     // Correct first moves the tree lacks.

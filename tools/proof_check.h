@@ -20,7 +20,7 @@ struct ProofFault {
 };
 
 struct ProofCheck {
-    bool skipped = false;      // the solver cannot read the problem
+    bool skipped = false;  // the solver cannot read the problem
     std::string skipReason;
     bool rootUnproven = false;
     int32_t lines = 0, provenLines = 0, unprovenLines = 0;

@@ -2,13 +2,13 @@
 
 #include <cstring>
 
-#include "game/text_util.h"
 #include "board/board.h"
+#include "game/layout.h"
+#include "game/text_util.h"
 #include "rules/move.h"
 #include "tools/decoded_problem.h"
 #include "tools/record_encoder.h"
 #include "tools/shown_area.h"
-#include "game/layout.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ void refuse(RecordCheck& result, const std::string& where, int32_t node, const c
 }
 
 // Replays the line whose nodes are path[0..length) from the setup position.
-void replayLine(GameContext& g, const Problem& p, const std::vector<int32_t>& path, size_t length,
-                int32_t lineNumber, RecordCheck& result)
+void replayLine(GameContext& g, const Problem& p, const std::vector<int32_t>& path, size_t length, int32_t lineNumber,
+                RecordCheck& result)
 {
     resetBoard(g, false);
     for (size_t k = 0; k < length; ++k) {

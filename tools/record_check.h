@@ -10,7 +10,7 @@
 #include "tools/problem.h"
 
 struct RecordCheck {
-    Problem problem;                  // as decoded
+    Problem problem;  // as decoded
     int32_t successLines = 0;
     std::vector<std::string> faults;  // empty when the record is sound
     int32_t refusedNode = -1;         // index in problem.nodes of the first move the rules refuse

@@ -20,7 +20,8 @@ bool loadSgfTrees(const std::vector<std::string>& paths, std::vector<LoadedTree>
         std::error_code ec;
         const uintmax_t size = std::filesystem::file_size(file, ec);
         if (!ec && size > kMaxSgfFileSize) {
-            if (report) std::fprintf(report, "%s: skipped: %ju bytes is more than an SGF file may hold\n", file.c_str(), size);
+            if (report)
+                std::fprintf(report, "%s: skipped: %ju bytes is more than an SGF file may hold\n", file.c_str(), size);
             ok = false;
             continue;
         }
@@ -32,7 +33,9 @@ bool loadSgfTrees(const std::vector<std::string>& paths, std::vector<LoadedTree>
         std::vector<SgfTree> trees;
         SgfError error;
         if (!readSgf(text, trees, error)) {
-            if (report) std::fprintf(report, "%s:%d: %s; the rest of the file is skipped\n", file.c_str(), error.line, error.reason.c_str());
+            if (report)
+                std::fprintf(report, "%s:%d: %s; the rest of the file is skipped\n", file.c_str(), error.line,
+                             error.reason.c_str());
             ok = false;
         }
         const int32_t count = static_cast<int32_t>(trees.size());

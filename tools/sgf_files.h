@@ -10,8 +10,8 @@
 
 struct LoadedTree {
     std::string file;
-    int32_t index = 0;   // 0-based among the file's trees
-    int32_t count = 1;   // trees in the file
+    int32_t index = 0;  // 0-based among the file's trees
+    int32_t count = 1;  // trees in the file
     SgfTree tree;
 
     // "file" or "file:N" (the Nth tree) as catalogue sources name problems.

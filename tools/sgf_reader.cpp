@@ -154,8 +154,7 @@ private:
             std::string name = upper > 0 && !tooLong ? std::string(p.ident) : std::string("?");
 
             if (static_cast<int32_t>(t_.props.size()) >= kSgfMaxProperties)
-                return fail(p.line, "the game tree has more than " + std::to_string(kSgfMaxProperties) +
-                                        " properties");
+                return fail(p.line, "the game tree has more than " + std::to_string(kSgfMaxProperties) + " properties");
             p.firstValue = static_cast<int32_t>(t_.values.size());
             c_.skipSpace();
             while (!c_.atEnd() && c_.peek() == '[') {

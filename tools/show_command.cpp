@@ -26,11 +26,10 @@ void printProblem(const Problem& p)
     const ShownArea area = shownArea(p.cols, p.rows);
     int32_t successLines = 0;
     for (size_t i = 0; i < p.nodes.size(); ++i)
-        if ((i + 1 == p.nodes.size() || p.nodes[i + 1].depth <= p.nodes[i].depth) && p.nodes[i].success)
-            ++successLines;
-    std::printf("size %dx%d (shown %dx%d), %zu black and %zu white stones, %zu nodes, %d successful line%s\n",
-                p.cols, p.rows, area.cols, area.rows, p.black.size(), p.white.size(), p.nodes.size() + 1,
-                successLines, successLines == 1 ? "" : "s");
+        if ((i + 1 == p.nodes.size() || p.nodes[i + 1].depth <= p.nodes[i].depth) && p.nodes[i].success) ++successLines;
+    std::printf("size %dx%d (shown %dx%d), %zu black and %zu white stones, %zu nodes, %d successful line%s\n", p.cols,
+                p.rows, area.cols, area.rows, p.black.size(), p.white.size(), p.nodes.size() + 1, successLines,
+                successLines == 1 ? "" : "s");
 
     // Columns and rows are named by their point code letters, 'A' for line 1.
     char grid[21][21];

@@ -115,8 +115,8 @@ void solveOne(Job& job, const StatementOptions& options, const sv::Budget& budge
         std::string o = "{\"file\":" + jsonString(lt.file) + ",\"line\":" + std::to_string(lt.tree.line);
         if (lt.count > 1) o += ",\"tree\":" + std::to_string(lt.index + 1);
         o += ",\"toPlay\":\"" + std::string(s.toPlay > 0 ? "B" : "W") + "\"";
-        o += ",\"goal\":{\"kind\":\"" + std::string(goalKindName(s.goal.kind)) + "\",\"read\":" +
-             (s.goalRead ? "true" : "false") + ",\"inferred\":" + (s.goalRead ? "false" : "true") +
+        o += ",\"goal\":{\"kind\":\"" + std::string(goalKindName(s.goal.kind)) +
+             "\",\"read\":" + (s.goalRead ? "true" : "false") + ",\"inferred\":" + (s.goalRead ? "false" : "true") +
              ",\"ko\":" + (s.koExpected ? "true" : "false") + ",\"targets\":[";
         for (size_t i = 0; i < s.goal.targets.size(); ++i)
             o += (i ? ",\"" : "\"") + sgfPoint(s.goal.targets[i].x, s.goal.targets[i].y) + "\"";
@@ -234,7 +234,6 @@ int runSolve(int argc, char** argv)
         },
         progress);
     if (!json)
-        std::fprintf(stderr, "%zu problem%s, %zu unproven\n", jobs.size(), jobs.size() == 1 ? "" : "s",
-                     unproven);
+        std::fprintf(stderr, "%zu problem%s, %zu unproven\n", jobs.size(), jobs.size() == 1 ? "" : "s", unproven);
     return readAll ? 0 : 1;
 }

@@ -7,11 +7,16 @@ namespace sv = vostra::solver;
 int outcomeRank(sv::Outcome o)
 {
     switch (o) {
-    case sv::Outcome::Unconditional: return 3;
-    case sv::Outcome::Seki: return 2;
-    case sv::Outcome::Ko: return 1;
-    case sv::Outcome::Fails: return 0;
-    case sv::Outcome::Unproven: break;
+    case sv::Outcome::Unconditional:
+        return 3;
+    case sv::Outcome::Seki:
+        return 2;
+    case sv::Outcome::Ko:
+        return 1;
+    case sv::Outcome::Fails:
+        return 0;
+    case sv::Outcome::Unproven:
+        break;
     }
     return -1;
 }

@@ -17,7 +17,7 @@ struct Task {
     int32_t phase;  // 0: the moves every position needs; 1: further defences
     int32_t depth;
     int32_t seq;
-    int32_t node;   // the node after which the position arises
+    int32_t node;  // the node after which the position arises
     bool solverToPlay;
     bool operator<(const Task& o) const
     {
@@ -33,8 +33,7 @@ public:
     Completer(const ProblemStatement& s, std::vector<DraftNode>& nodes, std::vector<bool>& success,
               const CompletionOptions& o)
         : s_(s), nodes_(nodes), success_(success), opt_(o)
-    {
-    }
+    {}
 
     CompletionReport run()
     {
@@ -70,10 +69,9 @@ public:
             const double ms =
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
             if (opt_.maxTotalMs > 0 && ms > opt_.maxTotalMs) {
-                report_.messages.push_back({nodes_[0].line, "completion stopped after " +
-                                                                std::to_string(static_cast<int>(ms / 1000)) + " s; " +
-                                                                std::to_string(tasks_.size()) +
-                                                                " positions were not completed"});
+                report_.messages.push_back(
+                    {nodes_[0].line, "completion stopped after " + std::to_string(static_cast<int>(ms / 1000)) +
+                                         " s; " + std::to_string(tasks_.size()) + " positions were not completed"});
                 break;
             }
             const Task t = tasks_.top();
@@ -85,8 +83,8 @@ public:
         }
         if (report_.positionsLeftOut > 0)
             report_.messages.push_back(
-                {nodes_[0].line, "left out for the trainer's " + std::to_string(opt_.maxEntries) + " entries: " +
-                                     std::to_string(report_.movesLeftOut) + " moves at " +
+                {nodes_[0].line, "left out for the trainer's " + std::to_string(opt_.maxEntries) +
+                                     " entries: " + std::to_string(report_.movesLeftOut) + " moves at " +
                                      std::to_string(report_.positionsLeftOut) + " positions"});
         if (report_.unprovenPositions > 0)
             report_.messages.push_back({nodes_[0].line, std::to_string(report_.unprovenPositions) +
@@ -258,14 +256,14 @@ private:
             (good(m.outcome) ? correct : wrong).push_back(&m);
         }
         // A pass is offered only when it is the one way to reach the goal.
-        const bool onlyPassCorrect = std::all_of(correct.begin(), correct.end(), [](const sv::MoveResult* m) {
-            return m->move.isPass();
-        }) && std::none_of(nodes_[node].children.begin(), nodes_[node].children.end(), [&](int32_t c) {
-            return !nodes_[c].pass;
-        });
+        const bool onlyPassCorrect =
+            std::all_of(correct.begin(), correct.end(), [](const sv::MoveResult* m) { return m->move.isPass(); }) &&
+            std::none_of(nodes_[node].children.begin(), nodes_[node].children.end(),
+                         [&](int32_t c) { return !nodes_[c].pass; });
         auto dropPass = [&](std::vector<const sv::MoveResult*>& v, bool keep) {
-            v.erase(std::remove_if(v.begin(), v.end(), [&](const sv::MoveResult* m) { return m->move.isPass() && !keep; }),
-                    v.end());
+            v.erase(
+                std::remove_if(v.begin(), v.end(), [&](const sv::MoveResult* m) { return m->move.isPass() && !keep; }),
+                v.end());
         };
         dropPass(correct, onlyPassCorrect && opt_.allowPass);
         dropPass(wrong, false);
@@ -342,10 +340,12 @@ private:
         int32_t toMove = 0;
         const LineBoard board = boardAfter(moves, toMove);
         for (const sv::MoveResult& m : a.firstMoves)
-            if (m.outcome != sv::Outcome::Unproven && childAt(node, m.move) < 0 && board.legal(m.move.x, m.move.y, toMove))
+            if (m.outcome != sv::Outcome::Unproven && childAt(node, m.move) < 0 &&
+                board.legal(m.move.x, m.move.y, toMove))
                 defences.push_back(&m);
         // A pass is a defence only where nothing else is: it shows nothing.
-        if (!opt_.allowPass || std::any_of(defences.begin(), defences.end(), [](const sv::MoveResult* m) { return !m->move.isPass(); }))
+        if (!opt_.allowPass ||
+            std::any_of(defences.begin(), defences.end(), [](const sv::MoveResult* m) { return !m->move.isPass(); }))
             defences.erase(std::remove_if(defences.begin(), defences.end(),
                                           [](const sv::MoveResult* m) { return m->move.isPass(); }),
                            defences.end());

@@ -41,11 +41,11 @@ struct CompletionOptions {
 };
 
 struct CompletionReport {
-    bool completed = false;          // false: the tree was left as written (see messages)
+    bool completed = false;  // false: the tree was left as written (see messages)
     int32_t addedCorrect = 0, addedWrong = 0, addedDefences = 0;
-    int32_t positionsLeftOut = 0;    // positions not completed for the entry limit
-    int32_t movesLeftOut = 0;        // moves not added there
-    int32_t unprovenPositions = 0;   // queries that ran out of budget
+    int32_t positionsLeftOut = 0;   // positions not completed for the entry limit
+    int32_t movesLeftOut = 0;       // moves not added there
+    int32_t unprovenPositions = 0;  // queries that ran out of budget
     std::vector<CompletionMessage> messages;
 };
 

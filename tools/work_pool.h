@@ -8,7 +8,7 @@
 #include <functional>
 
 struct Progress {
-    FILE* out = nullptr;   // the terminal to draw on; null: no progress line
+    FILE* out = nullptr;  // the terminal to draw on; null: no progress line
     const char* what = "problems";
 };
 

@@ -37,10 +37,7 @@ bool isStarLine(int32 k) { return k == 4 || k == 10 || k == 16; }
 
 }  // namespace
 
-RECT statusStripRect(const GameContext& g)
-{
-    return RECT{0, g.statusBottom - 32, g.boardAreaWidth, g.statusBottom};
-}
+RECT statusStripRect(const GameContext& g) { return RECT{0, g.statusBottom - 32, g.boardAreaWidth, g.statusBottom}; }
 
 void drawBoard(const GameContext& g, HDC dc)
 {
@@ -135,8 +132,8 @@ void drawHighlightBox(const GameContext& g, HDC dc)
 {
     int32 cx = pointCenterX(g, g.highlightCol), cy = pointCenterY(g, g.highlightRow), r = g.stoneRadius;
     // Down the left side, along the bottom, up the right side, back along the top.
-    POINT pts[5] = {{cx - r, cy - r}, {cx - r, cy + r - 1}, {cx + r - 1, cy + r - 1},
-                    {cx + r - 1, cy - r}, {cx - r, cy - r}};
+    POINT pts[5] = {
+        {cx - r, cy - r}, {cx - r, cy + r - 1}, {cx + r - 1, cy + r - 1}, {cx + r - 1, cy - r}, {cx - r, cy - r}};
     SelectObject(dc, g.redPen);
     Polyline(dc, pts, 5);
 }

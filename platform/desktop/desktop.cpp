@@ -35,20 +35,32 @@ UINT virtualKey(SDL_Keycode k)
     if (k >= SDLK_KP_1 && k <= SDLK_KP_9) return UINT('1' + (k - SDLK_KP_1));
     if (k >= SDLK_F1 && k <= SDLK_F12) return UINT(0x70 + (k - SDLK_F1));
     switch (k) {
-    case SDLK_KP_0: return '0';
-    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_KP_0:
+        return '0';
+    case SDLK_SPACE:
+        return VK_SPACE;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_KP_ENTER:
+        return VK_RETURN;
+    case SDLK_ESCAPE:
+        return VK_ESCAPE;
+    case SDLK_BACKSPACE:
+        return VK_BACK;
+    case SDLK_TAB:
+        return VK_TAB;
+    case SDLK_LEFT:
+        return VK_LEFT;
+    case SDLK_RIGHT:
+        return VK_RIGHT;
+    case SDLK_UP:
+        return VK_UP;
+    case SDLK_DOWN:
+        return VK_DOWN;
     case SDLK_SLASH:
-    case SDLK_KP_DIVIDE: return VK_OEM_2;
-    default: return 0;
+    case SDLK_KP_DIVIDE:
+        return VK_OEM_2;
+    default:
+        return 0;
     }
 }
 
@@ -157,7 +169,8 @@ public:
         if (!audio_ || !parseWave(image, bytes, &w)) return false;
         SDL_AudioCVT cvt;
         const SDL_AudioFormat format = w.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
-        if (SDL_BuildAudioCVT(&cvt, format, Uint8(w.channels), w.sampleRate, spec_.format, spec_.channels, spec_.freq) < 0)
+        if (SDL_BuildAudioCVT(&cvt, format, Uint8(w.channels), w.sampleRate, spec_.format, spec_.channels, spec_.freq) <
+            0)
             return false;
         std::vector<Uint8> buffer(w.sampleBytes * size_t(cvt.len_mult) + 16);
         std::copy(w.samples, w.samples + w.sampleBytes, buffer.begin());
@@ -215,8 +228,9 @@ private:
         auto icon = static_cast<const IconTemplate*>(LoadIconW(nullptr, MAKEINTRESOURCEW(101)));
         if (!icon) return;
         iconSet_ = true;
-        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(icon->pixels), icon->width, icon->height,
-                                                            32, icon->width * 4, SDL_PIXELFORMAT_ARGB8888);
+        SDL_Surface* s =
+            SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(icon->pixels), icon->width, icon->height, 32,
+                                               icon->width * 4, SDL_PIXELFORMAT_ARGB8888);
         if (!s) return;
         SDL_SetWindowIcon(window_, s);
         SDL_FreeSurface(s);
@@ -242,8 +256,10 @@ private:
 
     void closeProgram()
     {
-        if (HWND main = platformMainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);
-        else PostQuitMessage(0);
+        if (HWND main = platformMainWindow())
+            PostMessageW(main, WM_CLOSE, 0, 0);
+        else
+            PostQuitMessage(0);
     }
 
     // Files and folders dropped on the window open as a collection.
@@ -362,8 +378,9 @@ FrontEnd* openDesktop(int scale, DesktopHooks hooks)
         if (!current || !SDL_strcmp(current, "offscreen") || !SDL_strcmp(current, "dummy")) ok = false;
     }
     if (!ok) {
-        std::fprintf(stderr, "vostra: no display to open the window on; run `vostra --headless --script FILE` "
-                             "for the headless runner, or use the web build\n");
+        std::fprintf(stderr,
+                     "vostra: no display to open the window on; run `vostra --headless --script FILE` "
+                     "for the headless runner, or use the web build\n");
         SDL_Quit();
         return nullptr;
     }

@@ -50,7 +50,8 @@ private:
             g.width = bits.size() >= 64 ? 16 : 8;
             const int digits = g.width / 4;
             for (int r = 0; r < 16; ++r)
-                g.rows[r] = uint16_t(std::strtoul(bits.substr(size_t(r * digits), size_t(digits)).c_str(), nullptr, 16));
+                g.rows[r] =
+                    uint16_t(std::strtoul(bits.substr(size_t(r * digits), size_t(digits)).c_str(), nullptr, 16));
             glyphs_[g.code] = g;
         }
     }
@@ -137,10 +138,13 @@ void drawGlyph(std::vector<uint32_t>& px, int stride, int x, int y, uint32_t cod
     for (int r = 0; r < 16; ++r) {
         for (int c = 0; c < w; ++c) {
             bool on;
-            if (g) on = (g->rows[r] >> (w - 1 - c)) & 1;
-            else on = (r == 2 || r == 13 || c == 1 || c == w - 2) && r >= 2 && r <= 13 && c >= 1 && c <= w - 2;
+            if (g)
+                on = (g->rows[r] >> (w - 1 - c)) & 1;
+            else
+                on = (r == 2 || r == 13 || c == 1 || c == w - 2) && r >= 2 && r <= 13 && c >= 1 && c <= w - 2;
             const int X = x + c, Y = y + r;
-            if (on && X >= 0 && X < stride && Y >= 0 && Y < kPanelHeight) px[size_t(Y) * size_t(stride) + size_t(X)] = kInk;
+            if (on && X >= 0 && X < stride && Y >= 0 && Y < kPanelHeight)
+                px[size_t(Y) * size_t(stride) + size_t(X)] = kInk;
         }
     }
 }

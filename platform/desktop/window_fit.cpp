@@ -11,8 +11,9 @@ WindowFit fitWindow(int windowWidth, int windowHeight, int screenWidth, int scre
     f.panelHeight = std::max(0, panelHeight);
     const int totalHeight = f.screenHeight + f.panelHeight;
     const int whole = std::min(windowWidth / f.screenWidth, windowHeight / totalHeight);
-    f.scale = whole >= 1 ? whole
-                         : std::max(0.01, std::min(double(windowWidth) / f.screenWidth, double(windowHeight) / totalHeight));
+    f.scale = whole >= 1
+                  ? whole
+                  : std::max(0.01, std::min(double(windowWidth) / f.screenWidth, double(windowHeight) / totalHeight));
     f.left = std::floor((windowWidth - f.screenWidth * f.scale) / 2);
     f.top = std::floor((windowHeight - totalHeight * f.scale) / 2);
     f.left = std::max(0.0, f.left);

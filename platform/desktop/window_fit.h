@@ -5,8 +5,8 @@
 #pragma once
 
 struct WindowFit {
-    double scale = 1;    // window pixels per screen pixel
-    double left = 0;     // the device screen's top-left corner in the window
+    double scale = 1;  // window pixels per screen pixel
+    double left = 0;   // the device screen's top-left corner in the window
     double top = 0;
     int screenWidth = 0, screenHeight = 0, panelHeight = 0;
 };

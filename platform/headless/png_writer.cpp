@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <vector>
 
-bool writePng(const std::string& path, const uint32_t* pixels, int width, int height) {
+bool writePng(const std::string& path, const uint32_t* pixels, int width, int height)
+{
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);

@@ -16,12 +16,14 @@
 
 namespace {
 
-int64_t steadyMilliseconds() {
+int64_t steadyMilliseconds()
+{
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-std::vector<std::string> words(const std::string& text) {
+std::vector<std::string> words(const std::string& text)
+{
     std::istringstream in(text);
     std::vector<std::string> out;
     for (std::string w; in >> w;) out.push_back(w);
@@ -29,14 +31,16 @@ std::vector<std::string> words(const std::string& text) {
 }
 
 // Removes a comment: '#' at the start of the line or after white space.
-std::string withoutComment(const std::string& line) {
+std::string withoutComment(const std::string& line)
+{
     for (size_t i = 0; i < line.size(); ++i)
         if (line[i] == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) return line.substr(0, i);
     return line;
 }
 
 // Decodes UTF-8; false on a malformed sequence.
-bool decodeUtf8(const std::string& s, std::wstring& out) {
+bool decodeUtf8(const std::string& s, std::wstring& out)
+{
     for (size_t i = 0; i < s.size();) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
         const int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
@@ -77,15 +81,18 @@ ScriptRunner::ScriptRunner(std::istream& script, std::string fileName, bool real
       script_(script),
       fileName_(std::move(fileName)),
       realtime_(realtime),
-      realStart_(steadyMilliseconds()) {}
+      realStart_(steadyMilliseconds())
+{}
 
-void ScriptRunner::fail(const std::string& message) {
+void ScriptRunner::fail(const std::string& message)
+{
     std::fflush(stdout);
     std::fprintf(stderr, "%s:%d: %s\n", fileName_.c_str(), lineNumber_, message.c_str());
     std::exit(2);
 }
 
-int ScriptRunner::number(const std::string& word) {
+int ScriptRunner::number(const std::string& word)
+{
     const char* s = word.c_str();
     char* end = nullptr;
     errno = 0;
@@ -96,36 +103,47 @@ int ScriptRunner::number(const std::string& word) {
     return int(v);
 }
 
-void ScriptRunner::transcript(std::string_view line) {
+void ScriptRunner::transcript(std::string_view line)
+{
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
 }
 
-void ScriptRunner::sleep(DWORD milliseconds) {
-    if (realtime_) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-    else virtualClock_ += milliseconds;
+void ScriptRunner::sleep(DWORD milliseconds)
+{
+    if (realtime_)
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    else
+        virtualClock_ += milliseconds;
 }
 
-DWORD ScriptRunner::tickCount() {
+DWORD ScriptRunner::tickCount()
+{
     if (realtime_) return DWORD(steadyMilliseconds() - realStart_);
     return DWORD(virtualClock_);
 }
 
-void ScriptRunner::endOfScript() {
+void ScriptRunner::endOfScript()
+{
     ended_ = true;
-    if (HWND main = platformMainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);
-    else PostQuitMessage(0);
+    if (HWND main = platformMainWindow())
+        PostMessageW(main, WM_CLOSE, 0, 0);
+    else
+        PostQuitMessage(0);
 }
 
-void ScriptRunner::waitForInput() {
+void ScriptRunner::waitForInput()
+{
     if (commands_.idle) commands_.idle();
     // The previous line's work is done: its events are all written.
     std::fflush(stdout);
     if (ended_) {
         // The program went on after being closed: close it harder.
         if (++idleAfterEnd_ == 1) {
-            if (HWND main = platformMainWindow()) DestroyWindow(main);
-            else PostQuitMessage(0);
+            if (HWND main = platformMainWindow())
+                DestroyWindow(main);
+            else
+                PostQuitMessage(0);
         } else {
             PostQuitMessage(0);
         }
@@ -147,7 +165,8 @@ void ScriptRunner::waitForInput() {
     endOfScript();
 }
 
-bool ScriptRunner::runLine(const std::string& rawLine) {
+bool ScriptRunner::runLine(const std::string& rawLine)
+{
     const std::string line = withoutComment(rawLine);
     const std::vector<std::string> w = words(line);
     if (w.empty()) return false;

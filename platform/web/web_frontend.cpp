@@ -27,21 +27,17 @@ EM_ASYNC_JS(void, jsWaitForInput, (), { await vostraPage.nextInput(); });
 
 EM_JS(void, jsCursor, (int shape), { vostraPage.cursor(shape); });
 
-EM_JS(void, jsPlaySound, (const uint8_t* samples, int bytes, int channels, int rate, int bits), {
-    vostraPage.playSound(HEAPU8.slice(samples, samples + bytes), channels, rate, bits);
-});
+EM_JS(void, jsPlaySound, (const uint8_t* samples, int bytes, int channels, int rate, int bits),
+      { vostraPage.playSound(HEAPU8.slice(samples, samples + bytes), channels, rate, bits); });
 
 EM_JS(void, jsStopSound, (), { vostraPage.stopSound(); });
 
 EM_JS(void, jsBeep, (), { vostraPage.beep(); });
 
-EM_JS(void, jsTranscript, (const char* line, int length), {
-    vostraPage.transcript(UTF8ToString(line, length));
-});
+EM_JS(void, jsTranscript, (const char* line, int length), { vostraPage.transcript(UTF8ToString(line, length)); });
 
-EM_JS(void, jsNumberInput, (int show, int left, int top, int right, int bottom), {
-    vostraPage.numberInput(show != 0, left, top, right, bottom);
-});
+EM_JS(void, jsNumberInput, (int show, int left, int top, int right, int bottom),
+      { vostraPage.numberInput(show != 0, left, top, right, bottom); });
 
 EM_JS(int, jsChineseSystem, (), { return vostraPage.chineseSystem() ? 1 : 0; });
 
@@ -50,7 +46,7 @@ EM_JS(void, jsProgramEnded, (), { vostraPage.programEnded(); });
 // The stored text as a malloc'ed UTF-8 string, or null when there is none.
 EM_JS(char*, jsLoadSettings, (), {
     var text = vostraPage.loadSettings();
-    if (text === null) return 0;
+    if (text == = null) return 0;
     var size = lengthBytesUTF8(text) + 1;
     var p = _malloc(size);
     if (p) stringToUTF8(text, p, size);
@@ -64,7 +60,8 @@ EM_JS(int, jsSaveSettings, (const char* text), { return vostraPage.saveSettings(
 // localStorage replaces an item in one step, which is all the store asks for.
 class LocalStorageSettings : public SettingsStore {
 public:
-    bool load(std::string& text) override {
+    bool load(std::string& text) override
+    {
         char* stored = jsLoadSettings();
         if (!stored) return false;
         text = stored;
@@ -78,7 +75,8 @@ public:
 
 class WebFrontEnd : public FrontEnd {
 public:
-    void waitForInput() override {
+    void waitForInput() override
+    {
         if (idle_) idle_();
         updateNumberInput();
         if (!inputPending()) jsWaitForInput();
@@ -92,7 +90,8 @@ public:
 
     void cursorChanged(CursorShape shape) override { jsCursor(int(shape)); }
 
-    bool playSound(const void* wave, size_t bytes) override {
+    bool playSound(const void* wave, size_t bytes) override
+    {
         WaveInfo info;
         if (!parseWave(wave, bytes, &info) || info.frames() == 0) return false;
         jsPlaySound(info.samples, int(info.sampleBytes), info.channels, info.sampleRate, info.bitsPerSample);
@@ -110,7 +109,8 @@ public:
 private:
     // On a touch screen there is no keyboard to type into the dialog's edit
     // box: the page lays a numeric input over it while it is open.
-    void updateNumberInput() {
+    void updateNumberInput()
+    {
         RECT r{0, 0, 0, 0};
         HWND edit = openDialogEditBox(&r);
         if (edit == shownEdit_ && r.left == shownRect_.left && r.top == shownRect_.top && r.right == shownRect_.right &&
@@ -134,13 +134,23 @@ private:
 extern "C" {
 
 // Pen and right button at screen pixel (x, y): 0 down, 1 up, 2 move, 3 right button up.
-EMSCRIPTEN_KEEPALIVE void vostra_pen(int kind, int x, int y) {
+EMSCRIPTEN_KEEPALIVE void vostra_pen(int kind, int x, int y)
+{
     switch (kind) {
-    case 0: feedPenDown(x, y); break;
-    case 1: feedPenUp(x, y); break;
-    case 2: feedPenMove(x, y); break;
-    case 3: feedRightButtonUp(x, y); break;
-    default: break;
+    case 0:
+        feedPenDown(x, y);
+        break;
+    case 1:
+        feedPenUp(x, y);
+        break;
+    case 2:
+        feedPenMove(x, y);
+        break;
+    case 3:
+        feedRightButtonUp(x, y);
+        break;
+    default:
+        break;
     }
 }
 
@@ -150,7 +160,8 @@ EMSCRIPTEN_KEEPALIVE void vostra_char(int ch) { feedChar(WCHAR(ch)); }
 
 }  // extern "C"
 
-FrontEnd* startWebFrontEnd(std::function<void()> idle) {
+FrontEnd* startWebFrontEnd(std::function<void()> idle)
+{
     // Both live as long as the page: the platform may use them until the end.
     static auto* settings = new LocalStorageSettings;
     static auto* frontEnd = new WebFrontEnd;
@@ -164,7 +175,8 @@ int pageScreenHeight() { return jsScreenSize(1); }
 
 const char* pageLanguage() { return jsChineseSystem() ? "zh" : "en"; }
 
-void webProgramEnded() {
+void webProgramEnded()
+{
     if (FrontEnd* f = platformFrontEnd()) f->present();
     jsProgramEnded();
 }

@@ -11,9 +11,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/rules_support.h"
 #include "rules/move.h"
 #include "solver/board.h"
+#include "tests/rules_support.h"
 
 namespace sv = vostra::solver;
 
@@ -39,8 +39,10 @@ sv::Board boardFrom(const std::vector<std::string>& rows, uint8_t frameColour = 
             b.setStone(p, c == 'X' ? sv::kBlack : c == 'O' ? sv::kWhite : sv::kEmpty);
             if (c == '*') b.setRegion(p, false);
         }
-    if (frameColour != sv::kEmpty) b.closeRegion(frameColour);
-    else b.finishSetup();
+    if (frameColour != sv::kEmpty)
+        b.closeRegion(frameColour);
+    else
+        b.finishSetup();
     return b;
 }
 
@@ -95,10 +97,7 @@ TEST(SolverBoard, BensonFindsTwoEyesAndNotFalseOnes)
 {
     std::vector<uint8_t> alive;
     // Two separate eyes in the corner: alive, and so is nothing of White's.
-    sv::Board b = boardFrom({".X.XO.",
-                             "XXXXO.",
-                             "OOOOO.",
-                             "......"});
+    sv::Board b = boardFrom({".X.XO.", "XXXXO.", "OOOOO.", "......"});
     b.bensonAlive(sv::kBlack, alive);
     EXPECT_TRUE(alive[sv::Board::at(1, 0)]);
     EXPECT_TRUE(alive[sv::Board::at(0, 1)]);
@@ -106,18 +105,12 @@ TEST(SolverBoard, BensonFindsTwoEyesAndNotFalseOnes)
     EXPECT_FALSE(alive[sv::Board::at(4, 0)]);
 
     // One eye of two points is not two eyes.
-    b = boardFrom({"..XO.",
-                   "XXXO.",
-                   "OOOO.",
-                   "....."});
+    b = boardFrom({"..XO.", "XXXO.", "OOOO.", "....."});
     b.bensonAlive(sv::kBlack, alive);
     EXPECT_FALSE(alive[sv::Board::at(2, 0)]);
 
     // Two chains with one eye each; the point between them touches White.
-    b = boardFrom({".X.X.XO",
-                   "XXOXXXO",
-                   "OO.OOOO",
-                   "OOOOOOO"});
+    b = boardFrom({".X.X.XO", "XXOXXXO", "OO.OOOO", "OOOOOOO"});
     b.bensonAlive(sv::kBlack, alive);
     EXPECT_FALSE(alive[sv::Board::at(1, 0)]);
 }
@@ -126,10 +119,7 @@ TEST(SolverBoard, FrameStonesAreNeverCapturedAndGiveBackLastLiberties)
 {
     // White inside, Black's frame outside the region; the frame closes the
     // region's open side, and filling the frame's liberties takes nothing.
-    sv::Board b = boardFrom({"..O*",
-                             "XXO*",
-                             "***."},
-                            sv::kBlack);
+    sv::Board b = boardFrom({"..O*", "XXO*", "***."}, sv::kBlack);
     EXPECT_TRUE(b.isFrame(sv::Board::at(3, 0)));
     EXPECT_TRUE(b.permanentlySafe(sv::Board::at(3, 0)));
     EXPECT_FALSE(b.permanentlySafe(sv::Board::at(2, 0)));
@@ -139,10 +129,7 @@ TEST(SolverBoard, FrameStonesAreNeverCapturedAndGiveBackLastLiberties)
 
     // A white stone whose only liberty lies outside: that point joins the
     // region rather than becoming frame.
-    b = boardFrom({"XO*",
-                   "XX*",
-                   "***"},
-                  sv::kBlack);
+    b = boardFrom({"XO*", "XX*", "***"}, sv::kBlack);
     EXPECT_FALSE(b.isFrame(sv::Board::at(2, 0)));
     EXPECT_TRUE(b.inRegion(sv::Board::at(2, 0)));
     EXPECT_TRUE(b.isFrame(sv::Board::at(2, 1)));

@@ -48,8 +48,10 @@ struct Minimax {
                 w = false;
             } else {
                 sv::Eval e = search.evaluate(c, doublePass);
-                if (e == sv::Eval::Open) w = wins(c);
-                else w = e == sv::Eval::Win || (doublePass && sekiWins && c.board.targetsLeft() > 0);
+                if (e == sv::Eval::Open)
+                    w = wins(c);
+                else
+                    w = e == sv::Eval::Win || (doublePass && sekiWins && c.board.targetsLeft() > 0);
             }
             if (w == isOr) {
                 result = isOr;
@@ -137,11 +139,16 @@ sv::Position positionOf(const sv::Problem& p, uint8_t targetColour)
 int rank(sv::Outcome o)
 {
     switch (o) {
-    case sv::Outcome::Unconditional: return 3;
-    case sv::Outcome::Seki: return 2;
-    case sv::Outcome::Ko: return 1;
-    case sv::Outcome::Fails: return 0;
-    case sv::Outcome::Unproven: break;
+    case sv::Outcome::Unconditional:
+        return 3;
+    case sv::Outcome::Seki:
+        return 2;
+    case sv::Outcome::Ko:
+        return 1;
+    case sv::Outcome::Fails:
+        return 0;
+    case sv::Outcome::Unproven:
+        break;
     }
     return -1;
 }
