@@ -14,6 +14,8 @@
 
 namespace {
 
+// JavaScript bodies: the C++ formatter must leave them alone.
+// clang-format off
 EM_JS(void, jsProgress, (const char* id, const char* text),
       { vostraCollections.progressChanged(UTF8ToString(id), UTF8ToString(text)); });
 
@@ -21,6 +23,8 @@ EM_JS(void, jsInUse, (const char* id), { vostraCollections.inUse(UTF8ToString(id
 
 EM_JS(void, jsStatus, (const char* line, const char* outcomes, int current),
       { vostraCollections.statusChanged(UTF8ToString(line), UTF8ToString(outcomes), current); });
+
+// clang-format on
 
 class PageKeeper : public CollectionKeeper {
 public:

@@ -12,6 +12,8 @@
 
 namespace {
 
+// The bodies below are JavaScript: the C++ formatter must leave them alone.
+// clang-format off
 // The device screen's size, as the page chose it from the viewport.
 EM_JS(int, jsScreenSize, (int height), { return vostraPage.screenSize()[height ? 1 : 0]; });
 
@@ -46,7 +48,7 @@ EM_JS(void, jsProgramEnded, (), { vostraPage.programEnded(); });
 // The stored text as a malloc'ed UTF-8 string, or null when there is none.
 EM_JS(char*, jsLoadSettings, (), {
     var text = vostraPage.loadSettings();
-    if (text == = null) return 0;
+    if (text === null) return 0;
     var size = lengthBytesUTF8(text) + 1;
     var p = _malloc(size);
     if (p) stringToUTF8(text, p, size);
@@ -54,6 +56,8 @@ EM_JS(char*, jsLoadSettings, (), {
 });
 
 EM_JS(int, jsSaveSettings, (const char* text), { return vostraPage.saveSettings(UTF8ToString(text)) ? 1 : 0; });
+
+// clang-format on
 
 // ---- the registry in localStorage ---------------------------------------------------
 
