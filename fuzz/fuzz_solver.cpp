@@ -32,23 +32,6 @@ struct Bytes {
     bool done() const { return at >= size; }
 };
 
-int rank(sv::Outcome o)
-{
-    switch (o) {
-    case sv::Outcome::Unconditional:
-        return 3;
-    case sv::Outcome::Seki:
-        return 2;
-    case sv::Outcome::Ko:
-        return 1;
-    case sv::Outcome::Fails:
-        return 0;
-    case sv::Outcome::Unproven:
-        break;
-    }
-    return -1;
-}
-
 size_t checkProof(const sv::ProofNode& n, int provingColour, int toPlay)
 {
     size_t count = 1;
@@ -72,11 +55,11 @@ void checkAnswer(const sv::Problem& p, const sv::Answer& a, int toPlay, const sv
     bool allKnown = !a.firstMoves.empty();
     for (const sv::MoveResult& m : a.firstMoves) {
         allKnown &= m.outcome != sv::Outcome::Unproven;
-        best = std::max(best, rank(m.outcome));
-        worst = std::min(worst, rank(m.outcome));
+        best = std::max(best, sv::outcomeRank(m.outcome));
+        worst = std::min(worst, sv::outcomeRank(m.outcome));
     }
     const int owner = p.goalFor ? p.goalFor : p.toPlay;
-    if (allKnown) require(rank(a.result) == (toPlay == owner ? best : worst));
+    if (allKnown) require(sv::outcomeRank(a.result) == (toPlay == owner ? best : worst));
     const bool ownerProves = a.result != sv::Outcome::Fails;
     const size_t nodes = checkProof(a.proof, ownerProves ? owner : -owner, toPlay);
     require(nodes <= budget.maxProofNodes + 400);  // one node's replies may pass the limit

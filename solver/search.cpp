@@ -201,12 +201,6 @@ Search::ChildValue Search::childValue(Mode mode, int move)
     if (e != Eval::Open) {
         v.known = true;
         v.ownerWins = e == Eval::Win;
-        return v;
-    }
-    if (const Entry* t = table_.find(k); t && (t->pn == 0 || t->dn == 0)) {
-        v.known = true;
-        v.ownerWins = t->pn == 0;
-        v.depth = t->depth;
     }
     return v;
 }

@@ -365,6 +365,23 @@ Outcome Solver::resultAfter(const std::vector<Point>& moves, Limit* limit)
 
 Answer solve(const Problem& problem, const Budget& budget) { return Solver(problem, budget).solve(); }
 
+int outcomeRank(Outcome o)
+{
+    switch (o) {
+    case Outcome::Unconditional:
+        return 3;
+    case Outcome::Seki:
+        return 2;
+    case Outcome::Ko:
+        return 1;
+    case Outcome::Fails:
+        return 0;
+    case Outcome::Unproven:
+        break;
+    }
+    return -1;
+}
+
 const char* outcomeName(Outcome o)
 {
     switch (o) {

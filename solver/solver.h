@@ -175,4 +175,9 @@ Answer solve(const Problem& problem, const Budget& budget = {});
 const char* outcomeName(Outcome outcome);  // "unconditional", "ko", "seki", "fails", "unproven"
 const char* limitName(Limit limit);        // "none", "nodes", "time", "memory", "model"
 
+// How good an outcome is for the goal's owner: unconditional 3, seki 2, ko 1,
+// fails 0, unproven -1.  A move is correct where its outcome is at least the
+// one the position needs.
+int outcomeRank(Outcome outcome);
+
 }  // namespace vostra::solver

@@ -4,7 +4,6 @@
 // compared after every move.  VOSTRA_LONG=1 plays thousands of games.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +15,7 @@
 #include <string>
 
 #include "rules/move.h"
+#include "tests/child_process.h"
 #include "tests/rules_support.h"
 
 using namespace rules_test;
@@ -34,23 +34,11 @@ class Gtp {
 public:
     explicit Gtp(const char* path)
     {
-        int toChild[2], fromChild[2];
-        if (pipe(toChild) != 0 || pipe(fromChild) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(toChild[0], 0);
-            dup2(fromChild[1], 1);
-            int devnull = open("/dev/null", O_WRONLY);
-            if (devnull >= 0) dup2(devnull, 2);
-            close(toChild[1]);
-            close(fromChild[0]);
-            execl(path, "gnugo", "--mode", "gtp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(toChild[0]);
-        close(fromChild[1]);
-        in_ = fdopen(toChild[1], "w");
-        out_ = fdopen(fromChild[0], "r");
+        const PipedChild child = startPiped(path, {"gnugo", "--mode", "gtp"}, true);
+        if (child.pid < 0) return;
+        pid_ = child.pid;
+        in_ = fdopen(child.in, "w");
+        out_ = fdopen(child.out, "r");
     }
     ~Gtp()
     {

@@ -22,6 +22,7 @@
 #include "platform/frontend.h"
 #include "platform/settings_store.h"
 #include "platform/win.h"
+#include "tests/child_process.h"
 
 // Records the transcript on a virtual clock.  Each time the program waits for
 // input it runs the next step; with none left it ends the message loop.  With
@@ -188,22 +189,11 @@ class PipedRunner {
 public:
     explicit PipedRunner(const std::string& configDir)
     {
-        int toChild[2], fromChild[2];
-        if (pipe(toChild) != 0 || pipe(fromChild) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(toChild[0], 0);
-            dup2(fromChild[1], 1);
-            close(toChild[1]);
-            close(fromChild[0]);
-            setenv("VOSTRA_CONFIG_DIR", configDir.c_str(), 1);
-            execl(VOSTRA_BIN, VOSTRA_BIN, "--headless", "--script", "-", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(toChild[0]);
-        close(fromChild[1]);
-        in_ = toChild[1];
-        out_ = fromChild[0];
+        const PipedChild child = startPiped(VOSTRA_BIN, {VOSTRA_BIN, "--headless", "--script", "-"}, false,
+                                            {{"VOSTRA_CONFIG_DIR", configDir}});
+        pid_ = child.pid;
+        in_ = child.in;
+        out_ = child.out;
     }
     ~PipedRunner() { finish(); }
 

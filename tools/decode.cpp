@@ -6,12 +6,7 @@
 #include "game/context.h"
 #include "problems/record.h"
 #include "tools/commands.h"
-
-namespace {
-
-constexpr size_t kMaxRecordLength = 8191;  // the record and its NUL fill the scratch buffer
-
-}  // namespace
+#include "tools/problem.h"
 
 int runDecode(int argc, char** argv)
 {
@@ -31,9 +26,9 @@ int runDecode(int argc, char** argv)
             return 1;
         }
     }
-    if (length > kMaxRecordLength) {
+    if (length > static_cast<size_t>(kMaxRecordLength)) {
         std::fprintf(stderr, "vostra-problems decode: the record has %zu characters, at most %zu fit\n", length,
-                     kMaxRecordLength);
+                     static_cast<size_t>(kMaxRecordLength));
         return 1;
     }
 

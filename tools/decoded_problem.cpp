@@ -45,7 +45,8 @@ bool decodeRecordText(std::string_view record, GameContext& g, Problem& problem,
             return false;
         }
     }
-    static char buffer[kMaxRecordLength + 1];
+    // One per thread: check and a folder compile decode records on every core.
+    thread_local char buffer[kMaxRecordLength + 1];
     std::memcpy(buffer, record.data(), record.size());
     buffer[record.size()] = '\0';
     const int32 byteCount = unpackRecord(buffer);

@@ -159,8 +159,8 @@ ProofCheck proveRecord(const Problem& record, const SgfTree& source, const Compi
         out.faults.push_back({source.line, "the solver proves that the goal cannot be reached at all"});
         return out;
     }
-    const int need = outcomeRank(root.result);
-    auto good = [&](sv::Outcome o) { return outcomeRank(o) >= need; };
+    const int need = sv::outcomeRank(root.result);
+    auto good = [&](sv::Outcome o) { return sv::outcomeRank(o) >= need; };
 
     // Each node's result, asked once.
     std::vector<int> known(record.nodes.size(), -2);

@@ -4,27 +4,10 @@
 
 namespace sv = vostra::solver;
 
-int outcomeRank(sv::Outcome o)
-{
-    switch (o) {
-    case sv::Outcome::Unconditional:
-        return 3;
-    case sv::Outcome::Seki:
-        return 2;
-    case sv::Outcome::Ko:
-        return 1;
-    case sv::Outcome::Fails:
-        return 0;
-    case sv::Outcome::Unproven:
-        break;
-    }
-    return -1;
-}
-
 std::vector<sv::Point> correctMoves(const sv::Answer& a)
 {
     std::vector<sv::Point> moves;
-    if (outcomeRank(a.result) <= 0) return moves;
+    if (sv::outcomeRank(a.result) <= 0) return moves;
     for (const sv::MoveResult& m : a.firstMoves)
         if (m.outcome == a.result) moves.push_back(m.move);
     return moves;

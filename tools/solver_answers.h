@@ -6,11 +6,6 @@
 
 #include "solver/solver.h"
 
-// How good an outcome is for the goal's owner: unconditional 3, seki 2, ko 1,
-// fails 0, unproven -1.  A move is correct where its outcome is at least the
-// one the position needs.
-int outcomeRank(vostra::solver::Outcome outcome);
-
 // The moves of the side to play whose outcome equals the answer's result;
 // empty when the result fails or is unproven.
 std::vector<vostra::solver::Point> correctMoves(const vostra::solver::Answer& answer);

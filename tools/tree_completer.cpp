@@ -50,7 +50,7 @@ public:
                                  "); the tree is left as written");
         if (root.result == sv::Outcome::Fails)
             return leftAsWritten("the solver proves that the goal cannot be reached; the tree is left as written");
-        need_ = outcomeRank(root.result);
+        need_ = sv::outcomeRank(root.result);
         report_.completed = true;
         success_.resize(nodes_.size(), false);
         if (opt_.judgeLeaves) judgeAuthorLeaves();
@@ -177,7 +177,7 @@ private:
         return index;
     }
 
-    bool good(sv::Outcome o) const { return outcomeRank(o) >= need_; }
+    bool good(sv::Outcome o) const { return sv::outcomeRank(o) >= need_; }
 
     // Without markers, a leaf of the author's tree ends solved when the
     // solver proves the goal still reachable there.
@@ -350,8 +350,8 @@ private:
                                           [](const sv::MoveResult* m) { return m->move.isPass(); }),
                            defences.end());
         std::stable_sort(defences.begin(), defences.end(), [](const sv::MoveResult* x, const sv::MoveResult* y) {
-            if (outcomeRank(x->outcome) != outcomeRank(y->outcome))
-                return outcomeRank(x->outcome) < outcomeRank(y->outcome);
+            if (sv::outcomeRank(x->outcome) != sv::outcomeRank(y->outcome))
+                return sv::outcomeRank(x->outcome) < sv::outcomeRank(y->outcome);
             return x->depth > y->depth;
         });
         // The answers already in the tree here: a further defence must need

@@ -136,23 +136,6 @@ sv::Position positionOf(const sv::Problem& p, uint8_t targetColour)
     return pos;
 }
 
-int rank(sv::Outcome o)
-{
-    switch (o) {
-    case sv::Outcome::Unconditional:
-        return 3;
-    case sv::Outcome::Seki:
-        return 2;
-    case sv::Outcome::Ko:
-        return 1;
-    case sv::Outcome::Fails:
-        return 0;
-    case sv::Outcome::Unproven:
-        break;
-    }
-    return -1;
-}
-
 std::string diagram(const sv::Problem& p)
 {
     std::string out;
@@ -210,11 +193,12 @@ TEST(SolverSearch, AgreesWithExhaustiveMinimaxInEveryMode)
         ASSERT_NE(a.result, sv::Outcome::Unproven) << diagram(p);
         int best = -1, worst = 4;
         for (const sv::MoveResult& m : a.firstMoves) {
-            best = std::max(best, rank(m.outcome));
-            worst = std::min(worst, rank(m.outcome));
+            best = std::max(best, sv::outcomeRank(m.outcome));
+            worst = std::min(worst, sv::outcomeRank(m.outcome));
         }
         if (!a.firstMoves.empty()) {
-            EXPECT_EQ(rank(a.result), p.goalFor == 0 ? best : worst) << "round " << round << "\n" << diagram(p);
+            EXPECT_EQ(sv::outcomeRank(a.result), p.goalFor == 0 ? best : worst) << "round " << round << "\n"
+                                                                                << diagram(p);
         }
     }
     EXPECT_GE(compared, wanted / 2);
