@@ -2,12 +2,17 @@
 #include "platform/gdi_count.h"
 #include "platform/internal.h"
 
+#include <mutex>
+
 namespace {
 
 // Deleted objects are kept for reuse, never freed: a stale handle then still
 // points at a record that says it is dead.  Kept on the heap and never
 // destroyed, so that deletions made by static destructors at exit find it.
+// The problem compiler creates and deletes objects on several threads at
+// once (a layout context per thread), hence the lock.
 struct ObjectStore {
+    std::mutex lock;
     std::vector<GdiObject*> spare;
     int live = 0;
 };
@@ -38,6 +43,7 @@ GdiObject systemFont = stockEntry(GdiKind::Font, false, 0);
 GdiObject* newObject(GdiKind kind, bool hollow, COLORREF colour)
 {
     ObjectStore& s = store();
+    std::lock_guard<std::mutex> hold(s.lock);
     GdiObject* o;
     if (s.spare.empty()) {
         o = new GdiObject;
@@ -59,7 +65,12 @@ GdiObject* stockObject(int index)
     return nullptr;
 }
 
-int liveGdiObjectCount() { return store().live; }
+int liveGdiObjectCount()
+{
+    ObjectStore& s = store();
+    std::lock_guard<std::mutex> hold(s.lock);
+    return s.live;
+}
 
 HBRUSH CreateSolidBrush(COLORREF colour) { return newObject(GdiKind::Brush, false, colour); }
 
@@ -89,10 +100,11 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
 
 BOOL DeleteObject(HGDIOBJ object)
 {
+    ObjectStore& s = store();
+    std::lock_guard<std::mutex> hold(s.lock);
     if (!liveGdi(object)) return FALSE;
     if (object->stock) return TRUE;  // stock objects are never deleted
     object->magic = 0;
-    ObjectStore& s = store();
     --s.live;
     s.spare.push_back(object);
     return TRUE;

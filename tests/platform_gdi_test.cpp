@@ -2,6 +2,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "game/context.h"
 #include "platform/gdi_count.h"
@@ -297,6 +299,15 @@ TEST_F(GdiTest, LiveObjectCountFollowsCreationAndDeletion)
     auto g = std::make_unique<GameContext>();
     EXPECT_EQ(liveGdiObjectCount(), base + 14);
     g.reset();
+    EXPECT_EQ(liveGdiObjectCount(), base);
+
+    // The problem compiler makes and drops contexts on several threads at once.
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([] {
+            for (int i = 0; i < 200; ++i) GameContext scratch;
+        });
+    for (std::thread& t : threads) t.join();
     EXPECT_EQ(liveGdiObjectCount(), base);
 }
 
