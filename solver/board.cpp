@@ -152,12 +152,13 @@ void Board::recountLiberties(int head)
 
 void Board::closeRegion(uint8_t wall)
 {
-    // A chain of the wall's colour next to the targets with only a few
-    // liberties outside the region may be captured in the fight (a race, a
-    // seki): those liberties join the region rather than the frame, which
-    // would make that chain uncapturable.  Walls with many liberties outside
-    // stay framed.
-    constexpr int kFewLiberties = 3;
+    // A weak chain of the wall's colour next to the targets (at most two
+    // liberties in all, at most three of them outside the region) may be
+    // captured in the fight: its liberties join the region rather than the
+    // frame, which would make that chain uncapturable.  Other walls stay
+    // framed: a wall with more liberties is taken to be safe, as in the
+    // usual statement of a problem.
+    constexpr int kFewLiberties = 3, kWeakChain = 2;
     for (int round = 0; round < 2; ++round) {
         finishSetup();
         uint8_t nearTarget[kPoints] = {};
@@ -172,21 +173,24 @@ void Board::closeRegion(uint8_t wall)
         bool grown = false;
         for (int h = 0; h < kPoints; ++h) {
             if (!nearTarget[h] || head_[h] != h) continue;
-            int outside[4 * kFewLiberties + 4], n = 0;
+            // The owner's own racing stones are in the fight whatever their liberties.
+            bool racing = false;
+            int outside[kPoints], n = 0;
             bool inRegion = false;
             for (int q = h;;) {
                 inRegion |= region_[q] != 0;
+                racing |= keep_[q] != 0;
                 for (int d : kDelta) {
                     const int r = q + d;
                     if (cell_[r] != kEmpty || region_[r]) continue;
                     bool known = false;
                     for (int i = 0; i < n; ++i) known |= outside[i] == r;
-                    if (!known && n <= kFewLiberties) outside[n++] = r;
+                    if (!known) outside[n++] = r;
                 }
                 q = next_[q];
                 if (q == h) break;
             }
-            if (!inRegion || n > kFewLiberties) continue;
+            if (!inRegion || (!racing && (n > kFewLiberties || libs_[h] > kWeakChain))) continue;
             for (int i = 0; i < n; ++i) region_[outside[i]] = 1;
             grown |= n > 0;
         }

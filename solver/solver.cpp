@@ -1,6 +1,8 @@
 #include "solver/solver.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <chrono>
 #include <stdexcept>
 #include <string>
@@ -263,44 +265,101 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
     const bool doublePass = moves.size() >= 2 && moves.back().isPass() && moves[moves.size() - 2].isPass();
 
     search_.begin(budget_.maxNodes, budget_.maxMs);
-    search_.setLine(history, pos);
-    const Decided d = decide(doublePass);
+    auto elapsed = [&] { return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count(); };
+    const bool over = doublePass || search_.evaluate(pos, false) != Eval::Open;
+    std::vector<Position> childHistory = history;
+    childHistory.push_back(pos);
+    auto legalHere = [&](Point m, int& q) {
+        if (m.isPass()) {
+            q = kNoPoint;
+            return true;
+        }
+        if (!onBoard(problem_, m)) return false;
+        q = toIndex(m);
+        return pos.board.inRegion(q) && pos.board.isLegal(q, pos.toPlay);
+    };
+
+    // The moves to try first: one that reaches the goal unconditionally
+    // proves the position's result as well.
+    Decided d;
+    int earlyMove = -1;
+    Decided early;
+    double earlyMs = 0;
+    if (moves.empty() && !over && pos.toPlay == rules_.owner) {
+        for (Point m : problem_.tryFirst) {
+            int q = kNoPoint;
+            if (search_.aborted() || !legalHere(m, q)) continue;
+            Position child;
+            Search::playInto(pos, q, child);
+            search_.setLine(childHistory, child);
+            const Eval e = search_.leafEval(child, q == kNoPoint && pos.lastPass, 0);
+            int depth = 0;
+            if (e == Eval::Open) {
+                const Search::Result r = search_.solve(0);
+                if (!r.known || !r.ownerWins) continue;
+                depth = r.depth;
+            } else if (e != Eval::Win) {
+                continue;
+            }
+            earlyMove = q;
+            early = {Outcome::Unconditional, 0, true, depth};
+            earlyMs = elapsed();
+            d = {Outcome::Unconditional, 0, true, depth + 1};
+            break;
+        }
+    }
+    if (earlyMove < 0 && !search_.aborted()) {
+        search_.setLine(history, pos);
+        d = decide(doublePass);
+    }
     a.result = d.outcome;
+    a.resultMs = elapsed();
     a.limit = d.outcome == Outcome::Unproven ? search_.limit() : Limit::None;
     if (a.result == Outcome::Unproven && a.limit == Limit::None) a.limit = Limit::Memory;
 
-    const bool over = doublePass || search_.evaluate(pos, false) != Eval::Open;
     if (wantFirstMoves && !over) {
-        std::vector<int> legal;
+        std::vector<int> legal, authored;
+        for (Point m : problem_.tryFirst) {
+            int q = kNoPoint;
+            if (moves.empty() && legalHere(m, q)) authored.push_back(q);
+        }
         for (int y = 0; y < problem_.rows; ++y)
             for (int x = 0; x < problem_.cols; ++x) {
                 const int q = Board::at(x, y);
                 if (pos.board.inRegion(q) && pos.board.isLegal(q, pos.toPlay)) legal.push_back(q);
             }
         legal.push_back(kNoPoint);
-        std::vector<Position> childHistory = history;
-        childHistory.push_back(pos);
         std::vector<Decided> results(legal.size());
+        std::vector<double> settledMs(legal.size(), 0);
         std::vector<uint8_t> settled(legal.size(), 0);
+        for (size_t i = 0; i < legal.size(); ++i)
+            if (legal[i] == earlyMove) {
+                results[i] = early;
+                settled[i] = 1;
+                settledMs[i] = earlyMs;
+            }
         // Where the owner moves and has a result, the moves that keep it are
         // found first, each by one search in the mode of that result: no
         // move does better than the position, so those are exact.  The
-        // others are then told apart as far as the budget goes.
+        // others are then told apart as far as the budget goes.  The moves
+        // to try first come first.
         const bool ownerMoves = pos.toPlay == rules_.owner;
         if (ownerMoves && d.ownerWins) {
             std::vector<size_t> order(legal.size());
             for (size_t i = 0; i < order.size(); ++i) order[i] = i;
             std::vector<int> preferred;
             search_.generate(pos, 0, preferred);
-            auto rankOf = [&](int q) {
-                for (size_t i = 0; i < preferred.size(); ++i)
-                    if (preferred[i] == q) return static_cast<int>(i);
+            auto rankOf = [&](size_t i) {
+                for (size_t k = 0; k < authored.size(); ++k)
+                    if (authored[k] == legal[i]) return static_cast<int>(k) - static_cast<int>(authored.size());
+                for (size_t k = 0; k < preferred.size(); ++k)
+                    if (preferred[k] == legal[i]) return static_cast<int>(k);
                 return static_cast<int>(preferred.size());
             };
-            std::stable_sort(order.begin(), order.end(),
-                             [&](size_t x, size_t y) { return rankOf(legal[x]) < rankOf(legal[y]); });
+            std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) { return rankOf(x) < rankOf(y); });
             for (size_t i : order) {
                 if (search_.aborted()) break;
+                if (settled[i]) continue;
                 Position child;
                 Search::playInto(pos, legal[i], child);
                 search_.setLine(childHistory, child);
@@ -310,6 +369,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
                     if (e == Eval::Win) {
                         results[i] = decide(doublePass);
                         settled[i] = 1;
+                        settledMs[i] = elapsed();
                     }
                     continue;
                 }
@@ -317,6 +377,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
                 if (r.known && r.ownerWins) {
                     results[i] = {d.outcome, d.mode, true, r.depth};
                     settled[i] = 1;
+                    settledMs[i] = elapsed();
                 }
             }
         }
@@ -326,10 +387,12 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
             Search::playInto(pos, legal[i], child);
             search_.setLine(childHistory, child);
             results[i] = decide(legal[i] == kNoPoint && pos.lastPass);
+            settledMs[i] = elapsed();
         }
         for (size_t i = 0; i < legal.size(); ++i) {
             const Decided& c = results[i];
-            a.firstMoves.push_back({toPoint(legal[i]), c.outcome, c.outcome == Outcome::Unproven ? 0 : c.depth + 1});
+            a.firstMoves.push_back({toPoint(legal[i]), c.outcome, c.outcome == Outcome::Unproven ? 0 : c.depth + 1,
+                                    c.outcome == Outcome::Unproven ? 0 : settledMs[i]});
         }
     }
     if (withProof && a.result != Outcome::Unproven && !search_.aborted()) {
@@ -344,6 +407,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
     }
     a.nodes = search_.nodes();
     a.peakBytes = table_.peakBytes();
+    if (getenv("VOSTRA_DEBUG")) fprintf(stderr, "nodes %llu entries %zu resultMs %.1f empty %d\n", (unsigned long long)search_.nodes(), table_.entries(), a.resultMs, root_.board.emptyInRegion());
     a.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return a;
 }

@@ -10,12 +10,14 @@
 //   stone, with every chain it joins, can never be captured.  Where the frame
 //   would take the last liberty of a chain of the targets' colour, those
 //   points join the region instead.  So do the liberties outside the region
-//   of a chain of the frame's colour next to the targets that has at most
-//   three of them: it may be captured in the fight (a race, a seki).  A
-//   chain with an empty liberty further outside is safe too (nobody may
-//   fill it).  Include in the region every
-//   point the fight is about, the stones of the groups concerned and their
-//   liberties.
+//   of a weak chain of the frame's colour next to the targets (at most two
+//   liberties in all, at most three outside the region): it may be captured
+//   in the fight, and so may the owner's racing stones (Goal::keep), whose
+//   liberties all join.  Stronger chains of that colour are taken to be
+//   safe, as a problem's surrounding wall usually is.  A chain with an empty liberty
+//   further outside is safe too (nobody may fill it).  Include in the region
+//   every point the fight is about, the stones of the groups concerned and
+//   their liberties.
 // - Rules: simple ko (an immediate recapture of a single stone that captured
 //   a single stone is banned), suicide is illegal, two passes in a row end the
 //   game.  A position that repeats along a line of play counts as a failure
@@ -89,6 +91,11 @@ struct Problem {
     std::vector<uint8_t> region;  // cols*rows, 1 where moves may be played; empty: the whole board
     Point koBan = kPass;          // a point the side to play may not retake now, if any
     int goalFor = 0;              // +1/-1: the side whose goal it is; 0: the side to play
+    // Moves of the side to play that are settled first, in this order, when
+    // the problem's own position is asked (the author's answers): where one
+    // of them reaches the goal unconditionally, that proves the result
+    // without a search of the position itself.
+    std::vector<Point> tryFirst;
 };
 
 // Results are always for the goal's owner, whoever is to play.
@@ -127,6 +134,7 @@ struct MoveResult {
     // included: how long the other side resists (the proof found, not a
     // shortest one).
     int depth = 0;
+    double ms = 0;  // when it was settled, from the start of the call
 };
 
 // The budget covers the whole call.  The result comes first; then the first
@@ -140,6 +148,7 @@ struct Answer {
     ProofNode proof;
     uint64_t nodes = 0;
     double ms = 0;
+    double resultMs = 0;  // when the result was known, from the start of the call
     size_t peakBytes = 0;
 };
 

@@ -190,6 +190,22 @@ std::vector<int32_t> enclosedStones(const ProblemStatement& s, const std::vector
     return stones;
 }
 
+int32_t stonesIn(const ProblemStatement& s, const Flood& f, int32_t colour)
+{
+    int32_t n = 0;
+    for (int32_t p : f.points) n += s.stones[p] == colour;
+    return n;
+}
+
+// The flood holding the most stones of the colour; null when there is none.
+const Flood* largestFlood(const ProblemStatement& s, const std::vector<Flood>& fs, int32_t colour)
+{
+    const Flood* best = nullptr;
+    for (const Flood& f : fs)
+        if (!best || stonesIn(s, f, colour) > stonesIn(s, *best, colour)) best = &f;
+    return best;
+}
+
 // The stones of a chain, and its liberties.
 void chainAt(const ProblemStatement& s, int32_t start, std::vector<int32_t>& stones, int32_t& liberties)
 {
@@ -551,6 +567,17 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
             s.targetsMarked = true;
         } else {
             targets = own ? enclosedOwn : enclosedTheirs;
+            // A few stones shut in somewhere are seldom what a problem is
+            // about when a much larger group of the colour is in the fight:
+            // that group is the target, in the area its flood gives.
+            const int32_t colour = own ? s.toPlay : -s.toPlay;
+            const Flood* largest = largestFlood(s, own ? ownFloods : theirFloods, colour);
+            if (*kind != sv::GoalKind::CapturingRace && largest &&
+                2 * static_cast<int32_t>(targets.size()) < stonesIn(s, *largest, colour)) {
+                targets.clear();
+                for (int32_t p : largest->points)
+                    if (s.stones[p] == colour) targets.push_back(p);
+            }
         }
         // A race between groups that are open to the outside: the
         // opponent's weakest chain in contact with one of ours.

@@ -2,6 +2,7 @@
 // Solves every problem of the files and folders named and prints, per
 // problem, the goal, the result, the correct first moves, the proof's size
 // and the time.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -27,17 +28,44 @@ const char kUsage[] =
 
 std::string pointText(sv::Point p) { return p.isPass() ? "" : sgfPoint(p.x, p.y); }
 
-// The first move of the main line, as the book gives it.
+// Whether the node's move carries a triangle on its own point: these
+// transcriptions mark a wrong try that way.
+bool marksItselfWrong(const SgfTree& t, int32_t node, std::string_view point)
+{
+    const SgfProperty* tr = t.find(node, "TR");
+    if (!tr || point.empty()) return false;
+    for (int32_t k = 0; k < tr->valueCount; ++k)
+        if (t.value(*tr, k) == point) return true;
+    return false;
+}
+
+// The book's first move: that of the main line, or of the first variation
+// that does not mark itself as a wrong try.
 bool bookMove(const SgfTree& t, int32_t& colour, std::string& point)
 {
-    for (int32_t node = 0; node >= 0; node = t.nodes[node].firstChild) {
+    auto moveOf = [&](int32_t node, int32_t& c, std::string& v) {
         for (const char* id : {"B", "W"})
             if (const SgfProperty* p = t.find(node, id)) {
-                colour = id[0] == 'B' ? 1 : -1;
-                point = std::string(t.value(*p, 0));
-                if (point == "tt") point.clear();
+                c = id[0] == 'B' ? 1 : -1;
+                v = std::string(t.value(*p, 0));
                 return true;
             }
+        return false;
+    };
+    for (int32_t node = 0; node >= 0; node = t.nodes[node].firstChild) {
+        if (!moveOf(node, colour, point)) continue;
+        // node is the main line's first move; its siblings are the other first moves.
+        for (int32_t c = node; c >= 0; c = t.nodes[c].nextSibling) {
+            int32_t cc = 0;
+            std::string v;
+            if (moveOf(c, cc, v) && !marksItselfWrong(t, c, v)) {
+                colour = cc;
+                point = v;
+                break;
+            }
+        }
+        if (point == "tt") point.clear();
+        return true;
     }
     return false;
 }
@@ -90,6 +118,15 @@ void solveOne(Job& job, const StatementOptions& options, const sv::Budget& budge
     } else {
         try {
             sv::Problem p = s.solverProblem();
+            // The book's move is settled first: where it works, it proves the result too.
+            int32_t bx = 0, by = 0;
+            if (hasBook && bookColour == s.toPlay) {
+                if (book.empty())
+                    p.tryFirst.push_back(sv::kPass);
+                else if (book.size() == 2 && (bx = book[0] - 'a') >= 0 && (by = book[1] - 'a') >= 0 && bx < s.width &&
+                         by < s.height)
+                    p.tryFirst.push_back({static_cast<int8_t>(bx), static_cast<int8_t>(by)});
+            }
             a = sv::solve(p, budget);
         } catch (const std::exception& e) {
             a = sv::Answer();
@@ -105,9 +142,15 @@ void solveOne(Job& job, const StatementOptions& options, const sv::Budget& budge
     job.unproven = a.result == sv::Outcome::Unproven;
     const std::vector<sv::Point> correct = correctMoves(a);
     std::string bookResult;
+    // When the verdict on the book's move was known: its result and the position's.
+    double bookMs = a.ms;
     if (hasBook && bookColour == s.toPlay)
         for (const sv::MoveResult& m : a.firstMoves)
-            if (pointText(m.move) == book) bookResult = sv::outcomeName(m.outcome);
+            if (pointText(m.move) == book) {
+                bookResult = sv::outcomeName(m.outcome);
+                if (m.outcome != sv::Outcome::Unproven && a.result != sv::Outcome::Unproven)
+                    bookMs = std::max(a.resultMs, m.ms);
+            }
     char ms[32];
     std::snprintf(ms, sizeof ms, "%.1f", a.ms);
 
@@ -139,6 +182,9 @@ void solveOne(Job& job, const StatementOptions& options, const sv::Budget& budge
                  "\",\"bookResult\":\"" + (bookResult.empty() ? "none" : bookResult) + "\"";
         o += ",\"regionEmpty\":" + std::to_string(s.regionEmpty);
         o += ",\"proof\":" + std::to_string(proofSize(a.proof) - 1);
+        char times[64];
+        std::snprintf(times, sizeof times, ",\"resultMs\":%.1f,\"bookMs\":%.1f", a.resultMs, bookMs);
+        o += times;
         o += ",\"nodes\":" + std::to_string(a.nodes) + ",\"ms\":" + ms +
              ",\"peakBytes\":" + std::to_string(a.peakBytes) + "}\n";
         job.output = std::move(o);
