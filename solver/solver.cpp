@@ -145,6 +145,7 @@ Engine::Decided Engine::decide(bool doublePass)
     // every ko (most moves) is settled by one search.
     const Mode widest = kOwnerWinsKo | (sekiGoal_ ? kSekiWins : 0);
     Search::Result r = search_.solve(widest);
+    if (getenv("VOSTRA_DEBUG")) fprintf(stderr, "decide widest: nodes %llu known %d wins %d\n", (unsigned long long)search_.nodes(), r.known, r.ownerWins);
     if (!r.known) return d;
     if (!r.ownerWins) return {Outcome::Fails, widest, false, r.depth};
     const int koDepth = r.depth;
@@ -308,6 +309,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
             break;
         }
     }
+    if (getenv("VOSTRA_DEBUG")) fprintf(stderr, "after tryFirst: nodes %llu\n", (unsigned long long)search_.nodes());
     if (earlyMove < 0 && !search_.aborted()) {
         search_.setLine(history, pos);
         d = decide(doublePass);

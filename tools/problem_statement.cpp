@@ -670,6 +670,28 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
             }
             inFlood = grown;
         }
+        // To kill, the area is the room the defender could make eyes in: the
+        // empty points at most two steps from the stones.  Points farther
+        // out are framed.  (To live, all of the flood stays.)
+        constexpr int32_t kKillReach = 2;
+        if (kind && (*kind == sv::GoalKind::Kill || *kind == sv::GoalKind::Capture) && !s.openArea) {
+            std::vector<int32_t> dist(static_cast<size_t>(w * h), -1), queue;
+            for (int32_t p = 0; p < w * h; ++p)
+                if (inFlood[p] && s.stones[p]) {
+                    dist[p] = 0;
+                    queue.push_back(p);
+                }
+            for (size_t i = 0; i < queue.size(); ++i) {
+                const int32_t p = queue[i], x = p % w, y = p / w;
+                for (int32_t q : {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
+                    if (q >= 0 && inFlood[q] && dist[q] < 0) {
+                        dist[q] = dist[p] + 1;
+                        queue.push_back(q);
+                    }
+            }
+            for (int32_t p = 0; p < w * h; ++p)
+                if (inFlood[p] && !s.stones[p] && dist[p] > kKillReach) inFlood[p] = 0;
+        }
         for (int32_t p = 0; p < w * h; ++p) {
             if (!inFlood[p]) continue;
             const int32_t x = p % w, y = p / w;
