@@ -400,6 +400,27 @@ bool Board::targetSafe() const
     return false;
 }
 
+bool Board::inOpenArea(int p, uint8_t colour) const
+{
+    uint8_t seen[kPoints] = {};
+    int16_t stack[kPoints];
+    int n = 0;
+    stack[n++] = static_cast<int16_t>(p);
+    seen[p] = 1;
+    while (n) {
+        const int q = stack[--n];
+        for (int d : kDelta) {
+            const int r = q + d;
+            const uint8_t c = cell_[r];
+            if (c == kEdge || c == colour || seen[r]) continue;
+            if (!region_[r]) return true;
+            seen[r] = 1;
+            stack[n++] = static_cast<int16_t>(r);
+        }
+    }
+    return false;
+}
+
 void Board::bensonAlive(uint8_t colour, std::vector<uint8_t>& out) const
 {
     out.assign(kPoints, 0);

@@ -86,6 +86,10 @@ public:
     // Whether some target stone is in a chain that is permanently safe or
     // unconditionally alive.
     bool targetSafe() const;
+    // Whether the points not of `colour` connected to p reach outside the
+    // region: then p lies in no region that Benson's test could call vital
+    // for `colour`.
+    bool inOpenArea(int p, uint8_t colour) const;
 
     // Checks every incremental field against a recount; returns false (and
     // says nothing) on the first difference.  For tests and debug builds.

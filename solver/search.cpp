@@ -1,6 +1,8 @@
 #include "solver/search.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 namespace vostra::solver {
 
@@ -72,25 +74,25 @@ int Search::lineIndex(uint64_t k) const
     return -1;
 }
 
-Eval Search::evaluate(const Position& p, bool doublePass) const
+Eval Search::evaluate(const Position& p, bool doublePass, bool knownUnsafe) const
 {
     const Board& b = p.board;
     if (rules_.liveType) {
         if (b.targetsLeft() == 0) return Eval::Loss;
-        if (b.targetSafe()) return Eval::Win;
+        if (!knownUnsafe && b.targetSafe()) return Eval::Win;
         if (doublePass) return Eval::Loss;  // the caller decides seki
     } else {
         if (b.keepLost()) return Eval::Loss;
         if (b.targetsLeft() == 0) return Eval::Win;
-        if (b.targetSafe()) return Eval::Loss;
+        if (!knownUnsafe && b.targetSafe()) return Eval::Loss;
         if (doublePass) return Eval::Loss;
     }
     return Eval::Open;
 }
 
-Eval Search::leafEval(const Position& p, bool doublePass, Mode mode) const
+Eval Search::leafEval(const Position& p, bool doublePass, Mode mode, bool knownUnsafe) const
 {
-    const Eval e = evaluate(p, doublePass);
+    const Eval e = evaluate(p, doublePass, knownUnsafe);
     // Targets that live to the end of the game without being safe: seki.
     if (doublePass && e == Eval::Loss && rules_.liveType && (mode & kSekiWins) && p.board.targetsLeft() > 0)
         return Eval::Win;
@@ -142,7 +144,13 @@ void Search::generate(const Position& p, Mode mode, std::vector<int>& moves) con
         score += empties * 3;
         scored[n++] = {score, m};
     }
-    std::stable_sort(scored, scored + n, [](const Scored& a, const Scored& b) { return a.score > b.score; });
+    // Insertion sort, stable, highest score first: the lists are short.
+    for (int i = 1; i < n; ++i) {
+        const Scored s = scored[i];
+        int j = i;
+        for (; j > 0 && scored[j - 1].score < s.score; --j) scored[j] = scored[j - 1];
+        scored[j] = s;
+    }
     for (int i = 0; i < n; ++i) moves.push_back(scored[i].move);
     moves.push_back(kNoPoint);
 }
@@ -208,7 +216,14 @@ Search::ChildValue Search::childValue(Mode mode, int move)
 Search::Result Search::solve(Mode mode)
 {
     useMode(mode);
+    searched_ |= 1u << mode;
     Result r;
+    // The expansions below take the position to be open.
+    if (const Eval e = evaluate(line_[ply_], false); e != Eval::Open) {
+        r.known = true;
+        r.ownerWins = e == Eval::Win;
+        return r;
+    }
     const uint64_t k = keys_[ply_];
     if (const Entry* t = table_.find(k); t && (t->pn == 0 || t->dn == 0)) {
         r.known = true;
@@ -217,6 +232,7 @@ Search::Result Search::solve(Mode mode)
         return r;
     }
     Value v = mid(kInfinity - 1, kInfinity - 1, mode);
+    if (getenv("VOSTRA_DEBUG") && !aborted() && v.pn && v.dn) fprintf(stderr, "solve unknown: pn %u dn %u loop %d ply %d\n", v.pn, v.dn, v.loop, ply_);
     if (aborted() || (v.pn != 0 && v.dn != 0)) return r;
     r.known = true;
     r.ownerWins = v.pn == 0;
@@ -224,22 +240,55 @@ Search::Result Search::solve(Mode mode)
     return r;
 }
 
+bool Search::safetyUnchanged(const Position& here, int move, const Position& next) const
+{
+    // A pass leaves the board as it was.  A move of the other side that
+    // captures nothing only fills a point of the targets' regions; where that
+    // region is open it stays open, and every closed region is as it was.
+    if (move == kNoPoint) return true;
+    const uint8_t targets = rules_.liveType ? rules_.owner : opposite(rules_.owner);
+    if (here.toPlay == targets) return false;
+    for (int d : Board::kDelta) {
+        const int r = move + d;
+        if (here.board.cell(r) == targets && here.board.liberties(r) == 1) return false;
+    }
+    return next.board.inOpenArea(move, targets);
+}
+
 bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
 {
     const Position& here = line_[ply_];
     generate(here, mode, moves_);
+    // The move that settled the last position at this depth is tried first
+    // (it often settles its siblings too).
+    if (const int killer = killer_[ply_ & (kKillers - 1)]; killer != kNoPoint)
+        for (size_t i = 1; i < moves_.size(); ++i)
+            if (moves_[i] == killer) {
+                std::rotate(moves_.begin(), moves_.begin() + static_cast<long>(i), moves_.begin() + static_cast<long>(i) + 1);
+                break;
+            }
     kids.clear();
     Position& next = line_[ply_ + 1];
     const uint8_t other = opposite(here.toPlay);
-    for (int move : moves_) {
-        uint64_t childKey;
+    // The children's keys first, their table slots fetched ahead: the
+    // lookups below then seldom wait for memory.
+    uint64_t childKeys[kPoints];
+    int childKos[kPoints];
+    for (size_t i = 0; i < moves_.size(); ++i) {
+        const int move = moves_[i];
         if (move == kNoPoint) {
-            childKey = keyOf(here.board.hash(), kNoPoint, other, true, here.lastPass, mode);
+            childKos[i] = kNoPoint;
+            childKeys[i] = keyOf(here.board.hash(), kNoPoint, other, true, here.lastPass, mode);
         } else {
-            const uint64_t stones = here.board.hashAfter(move, here.toPlay, koAfter_);
-            childKey = keyOf(stones, koAfter_, other, false, false, mode);
+            const uint64_t stones = here.board.hashAfter(move, here.toPlay, childKos[i]);
+            childKeys[i] = keyOf(stones, childKos[i], other, false, false, mode);
         }
-        Child c{move, childKey, 1, 1, 0, false, kNoLoop};
+        table_.prefetch(childKeys[i]);
+    }
+    for (size_t i = 0; i < moves_.size(); ++i) {
+        const int move = moves_[i];
+        koAfter_ = childKos[i];
+        Child c{move, childKeys[i], 1, 1, 0, false, kNoLoop};
         if (const int at = lineIndex(c.key); at >= 0) {
             // A repetition: a failure for the owner, on this line only.
             c.pn = kInfinity;
@@ -256,7 +305,7 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
         } else {
             playInto(here, move, next);
             const bool doublePass = move == kNoPoint && here.lastPass;
-            const Eval e = leafEval(next, doublePass, mode);
+            const Eval e = leafEval(next, doublePass, mode, safetyUnchanged(here, move, next));
             Entry leaf;
             leaf.key = c.key;
             if (e != Eval::Open) {
@@ -295,14 +344,14 @@ bool Search::crossMode(Mode mode, Child& c) const
         return table_.find(k);
     };
     const Mode widest = kOwnerWinsKo | (rules_.liveType ? kSekiWins : 0);
-    if (mode != widest)
+    if (mode != widest && (searched_ & (1u << widest)))
         if (const Entry* t = probe(widest); t && t->dn == 0) {
             c.pn = kInfinity;
             c.dn = 0;
             c.depth = t->depth;
             return true;
         }
-    if (mode != 0)
+    if (mode != 0 && (searched_ & 1u))
         if (const Entry* t = probe(0); t && t->pn == 0) {
             c.pn = 0;
             c.dn = kInfinity;
@@ -328,7 +377,9 @@ Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
     Value v{};
     size_t best = 0;
     for (;;) {
-        // Refresh the children from the table, then combine.
+        // Combine the children.  Their values come from the expansion and
+        // from the searches below; a sibling settled meanwhile through a
+        // transposition shows its value when it is next searched.
         uint64_t sum = 0;
         uint32_t min1 = kInfinity, min2 = kInfinity;
         size_t minIndex = 0;
@@ -336,13 +387,6 @@ Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
         int bestRefutation = -1;  // AND: the refutation that leans on the line least
         for (size_t i = 0; i < kids.size(); ++i) {
             Child& c = kids[i];
-            if (!c.fixed) {
-                if (const Entry* t = table_.find(c.key)) {
-                    c.pn = t->pn;
-                    c.dn = t->dn;
-                    c.depth = t->depth;
-                }
-            }
             const uint32_t mine = isOr ? c.pn : c.dn;    // what this node minimises
             const uint32_t theirs = isOr ? c.dn : c.pn;  // what it sums
             sum = addCapped(sum, theirs);
@@ -379,7 +423,8 @@ Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
         // Thresholds for the most proving child (1+epsilon trick).
         Child& c = kids[best];
         uint32_t cthpn, cthdn;
-        const uint64_t second = min2 >= kInfinity ? kInfinity : static_cast<uint64_t>(min2) + 1 + min2 / 4;
+        static const int veps = getenv("VEPS") ? atoi(getenv("VEPS")) : 4;
+        const uint64_t second = min2 >= kInfinity ? kInfinity : static_cast<uint64_t>(min2) + 1 + (veps ? min2 / veps : 0);
         if (isOr) {
             cthpn = static_cast<uint32_t>(std::min<uint64_t>(thpn, second));
             cthdn = static_cast<uint32_t>(std::min<uint64_t>(kInfinity - 1, thdn - v.dn + c.dn));
@@ -415,6 +460,7 @@ Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
         }
         v.depth = std::min(d + 1, 65535);
     }
+    if ((v.pn == 0 || v.dn == 0) && !kids.empty()) killer_[ply_ & (kKillers - 1)] = kids[best].move;
     if (v.loop == kNoLoop && !aborted()) {
         Entry e;
         e.key = keys_[ply_];

@@ -58,10 +58,11 @@ public:
     Result solve(Mode mode);
 
     // The goal evaluated at a position reached by a move (doublePass: the
-    // move was the second pass in a row).
-    Eval evaluate(const Position& p, bool doublePass) const;
+    // move was the second pass in a row).  knownUnsafe: the caller knows that
+    // no target is safe, so that is not tested again.
+    Eval evaluate(const Position& p, bool doublePass, bool knownUnsafe = false) const;
     // The same in `mode`: targets that survive two passes win where seki does.
-    Eval leafEval(const Position& p, bool doublePass, Mode mode) const;
+    Eval leafEval(const Position& p, bool doublePass, Mode mode, bool knownUnsafe = false) const;
 
     // Legal moves of the side to play in mode, in search order; the pass
     // (kNoPoint) last.
@@ -107,7 +108,11 @@ private:
         int loop;
     };
     Value mid(uint32_t thpn, uint32_t thdn, Mode mode);
+    // The children of the current position, which must be open (not over).
     bool expand(Mode mode, std::vector<Child>& kids, bool isOr);
+    // Whether no target can be safe in `next`, reached from the open position
+    // `here` by `move`, because none was in `here` and the move cannot change that.
+    bool safetyUnchanged(const Position& here, int move, const Position& next) const;
     // Takes the child's value from the table of a mode that decides it.
     bool crossMode(Mode mode, Child& c) const;
     int lineIndex(uint64_t key) const;  // the ply where the line holds `key`, or -1
@@ -127,6 +132,9 @@ private:
     std::chrono::steady_clock::time_point deadline_;
     bool timed_ = false;
     Limit limit_ = Limit::None;
+    unsigned searched_ = 0;  // bit m: the table may hold values of mode m
+    static constexpr int kKillers = 512;  // above the longest line
+    int killer_[kKillers] = {};             // by ply: the move that settled the last position there
 };
 
 }  // namespace vostra::solver
