@@ -1,8 +1,6 @@
 #include "solver/search.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 
 namespace vostra::solver {
 
@@ -232,7 +230,6 @@ Search::Result Search::solve(Mode mode)
         return r;
     }
     Value v = mid(kInfinity - 1, kInfinity - 1, mode);
-    if (getenv("VOSTRA_DEBUG") && !aborted() && v.pn && v.dn) fprintf(stderr, "solve unknown: pn %u dn %u loop %d ply %d\n", v.pn, v.dn, v.loop, ply_);
     if (aborted() || (v.pn != 0 && v.dn != 0)) return r;
     r.known = true;
     r.ownerWins = v.pn == 0;
@@ -423,8 +420,7 @@ Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
         // Thresholds for the most proving child (1+epsilon trick).
         Child& c = kids[best];
         uint32_t cthpn, cthdn;
-        static const int veps = getenv("VEPS") ? atoi(getenv("VEPS")) : 4;
-        const uint64_t second = min2 >= kInfinity ? kInfinity : static_cast<uint64_t>(min2) + 1 + (veps ? min2 / veps : 0);
+        const uint64_t second = min2 >= kInfinity ? kInfinity : static_cast<uint64_t>(min2) + 1 + min2 / 4;
         if (isOr) {
             cthpn = static_cast<uint32_t>(std::min<uint64_t>(thpn, second));
             cthdn = static_cast<uint32_t>(std::min<uint64_t>(kInfinity - 1, thdn - v.dn + c.dn));

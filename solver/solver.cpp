@@ -1,8 +1,6 @@
 #include "solver/solver.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <chrono>
 #include <stdexcept>
 #include <string>
@@ -145,7 +143,6 @@ Engine::Decided Engine::decide(bool doublePass)
     // every ko (most moves) is settled by one search.
     const Mode widest = kOwnerWinsKo | (sekiGoal_ ? kSekiWins : 0);
     Search::Result r = search_.solve(widest);
-    if (getenv("VOSTRA_DEBUG")) fprintf(stderr, "decide widest: nodes %llu known %d wins %d\n", (unsigned long long)search_.nodes(), r.known, r.ownerWins);
     if (!r.known) return d;
     if (!r.ownerWins) return {Outcome::Fails, widest, false, r.depth};
     const int koDepth = r.depth;
@@ -309,7 +306,6 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
             break;
         }
     }
-    if (getenv("VOSTRA_DEBUG")) fprintf(stderr, "after tryFirst: nodes %llu\n", (unsigned long long)search_.nodes());
     if (earlyMove < 0 && !search_.aborted()) {
         search_.setLine(history, pos);
         d = decide(doublePass);
@@ -409,7 +405,6 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
     }
     a.nodes = search_.nodes();
     a.peakBytes = table_.peakBytes();
-    if (getenv("VOSTRA_DEBUG")) fprintf(stderr, "nodes %llu entries %zu resultMs %.1f empty %d\n", (unsigned long long)search_.nodes(), table_.entries(), a.resultMs, root_.board.emptyInRegion());
     a.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return a;
 }
