@@ -229,7 +229,17 @@ Search::Result Search::solve(Mode mode)
         r.depth = t->depth;
         return r;
     }
+    // Through cycles of the position graph the proof numbers of the table
+    // can feed on each other and run up to the bound with nothing proven.
+    // Then the search starts again from the settled entries only, as long
+    // as each round settles something new.
     Value v = mid(kInfinity - 1, kInfinity - 1, mode);
+    for (size_t settled = table_.settled(); !aborted() && v.pn != 0 && v.dn != 0;) {
+        table_.dropOpen();
+        v = mid(kInfinity - 1, kInfinity - 1, mode);
+        if (table_.settled() <= settled) break;
+        settled = table_.settled();
+    }
     if (aborted() || (v.pn != 0 && v.dn != 0)) return r;
     r.known = true;
     r.ownerWins = v.pn == 0;

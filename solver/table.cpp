@@ -26,6 +26,7 @@ const Entry* Table::find(uint64_t key) const
 
 void Table::store(const Entry& e)
 {
+    if (e.pn == 0 || e.dn == 0) ++settled_;
     if (used_ * 4 > slots_.size() * 3 && slots_.size() * 2 * sizeof(Entry) <= limit_) grow();
     const size_t b = e.key & mask_ & ~(kBucket - 1);
     Entry* victim = nullptr;
@@ -45,6 +46,15 @@ void Table::store(const Entry& e)
     *victim = e;
 }
 
+void Table::dropOpen()
+{
+    for (Entry& e : slots_)
+        if (e.key && e.pn != 0 && e.dn != 0) {
+            e = Entry{};
+            --used_;
+        }
+}
+
 void Table::grow()
 {
     std::vector<Entry> old;
@@ -53,8 +63,10 @@ void Table::grow()
     mask_ = slots_.size() - 1;
     used_ = 0;
     if (bytes() + old.size() * sizeof(Entry) > peak_) peak_ = bytes() + old.size() * sizeof(Entry);
+    const size_t settled = settled_;
     for (const Entry& e : old)
         if (e.key) store(e);
+    settled_ = settled;
 }
 
 }  // namespace vostra::solver

@@ -35,11 +35,15 @@ public:
     size_t bytes() const { return slots_.size() * sizeof(Entry); }
     size_t peakBytes() const { return peak_; }
     size_t entries() const { return used_; }
+    // Entries proven or disproven, stored since the table was made.
+    size_t settled() const { return settled_; }
+    // Forgets every entry that is neither proven nor disproven.
+    void dropOpen();
 
 private:
     void grow();
     std::vector<Entry> slots_;
-    size_t mask_ = 0, used_ = 0, limit_ = 0, peak_ = 0;
+    size_t mask_ = 0, used_ = 0, limit_ = 0, peak_ = 0, settled_ = 0;
 };
 
 }  // namespace vostra::solver

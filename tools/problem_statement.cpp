@@ -672,9 +672,10 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
         }
         // To kill, the area is the room the defender could make eyes in: the
         // empty points at most two steps from the stones.  Points farther
-        // out are framed.  (To live, all of the flood stays.)
+        // out are framed.  (To live, or to capture stones that may run or
+        // join a group outside, all of the flood stays.)
         constexpr int32_t kKillReach = 2;
-        if (kind && (*kind == sv::GoalKind::Kill || *kind == sv::GoalKind::Capture) && !s.openArea) {
+        if (kind && *kind == sv::GoalKind::Kill && !s.openArea) {
             std::vector<int32_t> dist(static_cast<size_t>(w * h), -1), queue;
             for (int32_t p = 0; p < w * h; ++p)
                 if (inFlood[p] && s.stones[p]) {

@@ -12,9 +12,9 @@
 // - The area of play is the box around every stone, one line wider on each
 //   side and reaching the board's edge when it comes within three lines of it;
 //   the area of play is the enclosed groups' part of it (see readStatement),
-//   or the whole box when the goal's group is not closed in.  To kill or
-//   capture, the area keeps only the empty points at most two steps from the
-//   stones: the room the defender could make eyes in.
+//   or the whole box when the goal's group is not closed in.  To kill, the
+//   area keeps only the empty points at most two steps from the stones: the
+//   room the defender could make eyes in.
 //   Positions whose area is too open for the solver (a whole-board fight, no
 //   enclosed group) are marked as not expressible, with the reason.
 #pragma once
