@@ -10,7 +10,7 @@ every first move; nodes per second and peak memory; and GNU Go's owl_attack /
 owl_defend on the same positions, with its time and its agreement with the
 book.
 
-    python3 bench/solver_bench.py [--tool PATH] [--budget MS] [--sample N] [--no-gnugo]
+    python3 bench/solver_bench.py [--tool PATH] [--budget MS] [--sample N] [--section NAME]... [--no-gnugo]
 
 --tool may be a command with arguments ("node build-web/tools/vostra-problems.js").
 The collections are read from ../shared/corpus/classical (relative to the
@@ -140,6 +140,8 @@ def main():
     ap.add_argument("--corpus", default=os.path.join(ROOT, "..", "shared", "corpus", "classical"))
     ap.add_argument("--budget", type=int, default=30000, help="solver time per problem in ms (default 30000)")
     ap.add_argument("--sample", type=int, default=0, help="every Nth problem only")
+    ap.add_argument("--section", action="append", default=[],
+                    help="only these sections: living, killing, ko, ..., xuanxuan (may be repeated)")
     ap.add_argument("--no-gnugo", action="store_true")
     ap.add_argument("--gnugo", default=os.environ.get("GNUGO", "/usr/games/gnugo"))
     ap.add_argument("--json-out", help="keep the solver's JSON lines in this file")
@@ -154,9 +156,23 @@ def main():
     if not os.path.exists(tool[-1]):
         sys.exit("solver_bench: no tool at %s (build the target vostra-problems, or give --tool)" % args.tool)
 
+    known = [name for name, _, _ in GOKYO_SECTIONS] + ["xuanxuan"]
+    for name in args.section:
+        if name not in known:
+            sys.exit("solver_bench: no section %r (sections: %s)" % (name, ", ".join(known)))
+
+    def wanted(book, name):
+        if not args.section:
+            return True
+        if book == "xuanxuan-qijing":
+            return "xuanxuan" in args.section
+        n = number_of(name)
+        return any(lo <= n <= hi for sec, lo, hi in GOKYO_SECTIONS if sec in args.section)
+
     files = []
     for book, _ in books:
-        names = sorted((f for f in os.listdir(os.path.join(corpus, book)) if f.endswith(".sgf")), key=number_of)
+        names = sorted((f for f in os.listdir(os.path.join(corpus, book))
+                        if f.endswith(".sgf") and wanted(book, f)), key=number_of)
         if args.sample > 1:
             names = names[::args.sample]
         files += [os.path.join(corpus, book, f) for f in names]

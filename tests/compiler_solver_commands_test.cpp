@@ -90,6 +90,21 @@ TEST_F(SolverCommands, CompleteThenProveAFolder)
     EXPECT_NE(out.find("cannot prove: the source"), std::string::npos) << out;
 }
 
+TEST_F(SolverCommands, SolveJudgesTheBooksMoveAndSkipsAFirstTryMarkedWrong)
+{
+    // The main line starts with a wrong try that marks itself with a
+    // triangle, as some transcriptions do; the book's move is the next one.
+    std::string sgf = kBentThree;
+    sgf.replace(sgf.find(";B[aa]C[Correct.])"), std::string::npos, "(;B[ba]TR[ba];W[aa])(;B[aa]C[Correct.]))\n");
+    write(dir_ / "p.sgf", sgf);
+    std::string out;
+    ASSERT_EQ(run("solve --json " + (dir_ / "p.sgf").string(), out), 0) << out;
+    EXPECT_NE(out.find("\"book\":\"aa\",\"bookColour\":\"B\",\"bookResult\":\"unconditional\""), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("\"bookMs\":"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"resultMs\":"), std::string::npos) << out;
+}
+
 TEST_F(SolverCommands, OptionsGoWithWhatTheyNeed)
 {
     std::string out;

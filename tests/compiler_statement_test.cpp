@@ -126,3 +126,18 @@ TEST(CompilerStatement, OpenPositionsAreNotExpressible)
     EXPECT_FALSE(open.expressible);
     EXPECT_FALSE(open.whyNot.empty());
 }
+
+TEST(CompilerStatement, AKillIsReadInTheRoomNearTheStonesALifeInAllOfIt)
+{
+    // A white corner group inside a distant black wall along column h and
+    // row h: ff is four steps from every white stone.
+    const std::string position = "AB[ha][hb][hc][hd][he][hf][hg][hh][ah][bh][ch][dh][eh][fh][gh]AW[bb][cb][bc]";
+    ProblemStatement kill = statementOf("(;SZ[19]C[Black to kill]" + position + ";B[cc])");
+    ProblemStatement live = statementOf("(;SZ[19]C[White to live]" + position + ";W[cc])");
+    const int32_t w = kill.width, ff = 5 * w + 5, dd = 3 * w + 3;
+    EXPECT_TRUE(kill.region[dd]);
+    EXPECT_FALSE(kill.region[ff]);
+    EXPECT_TRUE(live.region[dd]);
+    EXPECT_TRUE(live.region[ff]);
+    EXPECT_LT(kill.regionEmpty, live.regionEmpty);
+}

@@ -157,3 +157,55 @@ TEST(Solver, WeakNeighboursStayCapturableAndRacesKeepTheirStones)
     EXPECT_EQ(resultOf(a, {5, 0}), sv::Outcome::Unconditional);
     EXPECT_EQ(resultOf(a, {3, 0}), sv::Outcome::Fails);  // the shared liberty first loses by a move
 }
+
+TEST(Solver, TheAuthorsMoveIsSettledFirstAndAWrongOneChangesNothing)
+{
+    sv::Problem p = corner(kStraightThree, -1, sv::GoalKind::Live);
+    p.tryFirst = {{1, 0}};
+    sv::Answer a = sv::solve(p);
+    EXPECT_EQ(a.result, sv::Outcome::Unconditional);
+    EXPECT_EQ(resultOf(a, {1, 0}), sv::Outcome::Unconditional);
+    EXPECT_EQ(resultOf(a, {0, 0}), sv::Outcome::Fails);
+    EXPECT_LE(a.resultMs, a.ms);
+    ASSERT_EQ(a.proof.children.size(), 1u);
+    EXPECT_EQ(a.proof.children[0].move, (sv::Point{1, 0}));
+
+    // A wrong move to try first: the position is searched as usual.
+    p.tryFirst = {{0, 0}, sv::kPass};
+    sv::Answer b = sv::solve(p);
+    EXPECT_EQ(b.result, sv::Outcome::Unconditional);
+    EXPECT_EQ(resultOf(b, {1, 0}), sv::Outcome::Unconditional);
+    EXPECT_EQ(resultOf(b, {0, 0}), sv::Outcome::Fails);
+}
+
+// Positions where cycles once ran the proof numbers up to their bound with
+// nothing proven, so that first moves came out unproven within the budget.
+TEST(Solver, CyclesDoNotLeaveSmallPositionsUnproven)
+{
+    struct Case {
+        std::vector<std::string> rows;
+        int toPlay, goalFor;
+        sv::GoalKind kind;
+    };
+    const Case cases[] = {{{".X.", ".O.", "XW.", "..O"}, -1, 1, sv::GoalKind::Kill},
+                          {{"W..X", "..XO", "X..."}, 1, -1, sv::GoalKind::Live}};
+    for (const Case& c : cases) {
+        sv::Problem p;
+        p.cols = static_cast<int>(c.rows[0].size());
+        p.rows = static_cast<int>(c.rows.size());
+        p.stones.assign(static_cast<size_t>(p.cols * p.rows), 0);
+        for (int y = 0; y < p.rows; ++y)
+            for (int x = 0; x < p.cols; ++x) {
+                const char ch = c.rows[y][x];
+                p.stones[y * p.cols + x] = ch == 'X' ? 1 : (ch == 'O' || ch == 'W') ? -1 : 0;
+                if (ch == 'W') p.goal.targets.push_back({static_cast<int8_t>(x), static_cast<int8_t>(y)});
+            }
+        p.toPlay = c.toPlay;
+        p.goalFor = c.goalFor;
+        p.goal.kind = c.kind;
+        const sv::Answer a = sv::solve(p);
+        EXPECT_EQ(a.result, sv::Outcome::Fails);
+        for (const sv::MoveResult& m : a.firstMoves)
+            EXPECT_NE(m.outcome, sv::Outcome::Unproven) << int(m.move.x) << "," << int(m.move.y);
+    }
+}
