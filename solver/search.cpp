@@ -279,8 +279,10 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
     const uint8_t other = opposite(here.toPlay);
     // The children's keys first, their table slots fetched ahead: the
     // lookups below then seldom wait for memory.
-    uint64_t childKeys[kPoints];
-    int childKos[kPoints];
+    std::vector<uint64_t>& childKeys = childKeys_;
+    std::vector<int>& childKos = childKos_;
+    childKeys.resize(moves_.size());
+    childKos.resize(moves_.size());
     for (size_t i = 0; i < moves_.size(); ++i) {
         const int move = moves_[i];
         if (move == kNoPoint) {

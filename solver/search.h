@@ -127,6 +127,8 @@ private:
     int ply_ = 0;
     std::vector<std::vector<Child>> kids_;
     std::vector<int> moves_;
+    std::vector<uint64_t> childKeys_;  // expand's scratch: the children's keys and ko points
+    std::vector<int> childKos_;
     int koAfter_ = kNoPoint;  // the ko point after the child being expanded
     uint64_t nodes_ = 0, maxNodes_ = 0;
     std::chrono::steady_clock::time_point deadline_;

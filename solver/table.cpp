@@ -27,7 +27,9 @@ const Entry* Table::find(uint64_t key) const
 void Table::store(const Entry& e)
 {
     if (e.pn == 0 || e.dn == 0) ++settled_;
-    if (used_ * 4 > slots_.size() * 3 && slots_.size() * 2 * sizeof(Entry) <= limit_) grow();
+    // Growing holds the old slots and the twice as many new ones at once:
+    // both must fit within the bound.
+    if (used_ * 4 > slots_.size() * 3 && slots_.size() * 3 * sizeof(Entry) <= limit_) grow();
     const size_t b = e.key & mask_ & ~(kBucket - 1);
     Entry* victim = nullptr;
     for (size_t i = 0; i < kBucket; ++i) {

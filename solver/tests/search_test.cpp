@@ -203,3 +203,18 @@ TEST(SolverSearch, AgreesWithExhaustiveMinimaxInEveryMode)
     }
     EXPECT_GE(compared, wanted / 2);
 }
+
+TEST(SolverTable, StaysWithinItsBoundWhileItGrows)
+{
+    for (size_t bound : {size_t{1} << 20, size_t{3} << 20}) {
+        sv::Table table(bound);
+        for (uint64_t i = 1; i <= 400000; ++i) {
+            sv::Entry e;
+            e.key = i * 0x9E3779B97F4A7C15ull;
+            e.work = static_cast<uint32_t>(i % 97);
+            table.store(e);
+        }
+        EXPECT_LE(table.peakBytes(), bound);
+        EXPECT_GT(table.entries(), 0u);
+    }
+}
