@@ -240,11 +240,72 @@ Search::Result Search::solve(Mode mode)
         if (table_.settled() <= settled) break;
         settled = table_.settled();
     }
+    if (!aborted() && v.pn != 0 && v.dn != 0) {
+        // Still stuck: a plain depth-first search decides it, within the budget.
+        bool lined = false;
+        const int w = exhaustive(mode, lined);
+        if (w < 0) return r;
+        r.known = true;
+        r.ownerWins = w == 1;
+        return r;
+    }
     if (aborted() || (v.pn != 0 && v.dn != 0)) return r;
     r.known = true;
     r.ownerWins = v.pn == 0;
     r.depth = v.depth;
     return r;
+}
+
+int Search::exhaustive(Mode mode, bool& lined)
+{
+    if (!tick()) return -1;
+    if (ply_ - base_ >= kMaxPly) {
+        limit_ = Limit::Memory;
+        return -1;
+    }
+    const Position& here = line_[ply_];
+    const bool isOr = here.toPlay == rules_.owner;
+    std::vector<int> moves;
+    generate(here, mode, moves);
+    bool anyLined = false;
+    int result = isOr ? 0 : 1;
+    for (int move : moves) {
+        Position& next = line_[ply_ + 1];
+        playInto(here, move, next);
+        const uint64_t k = key(next, mode);
+        int w;
+        bool childLined = false;
+        if (lineIndex(k) >= 0) {
+            w = 0;  // a repetition fails for the owner, on this line
+            childLined = true;
+        } else if (const Entry* t = table_.find(k); t && (t->pn == 0 || t->dn == 0)) {
+            w = t->pn == 0 ? 1 : 0;
+        } else if (const Eval e = leafEval(next, move == kNoPoint && here.lastPass, mode); e != Eval::Open) {
+            w = e == Eval::Win ? 1 : 0;
+        } else {
+            ++ply_;
+            keys_[ply_] = k;
+            w = exhaustive(mode, childLined);
+            --ply_;
+            if (w < 0) return -1;
+        }
+        if (w == (isOr ? 1 : 0)) {
+            // Decided by this child: it leans on the line only if the child does.
+            anyLined = childLined;
+            result = w;
+            break;
+        }
+        anyLined |= childLined;
+    }
+    lined = anyLined;
+    if (!anyLined) {
+        Entry e;
+        e.key = keys_[ply_];
+        e.pn = result == 1 ? 0 : kInfinity;
+        e.dn = result == 1 ? kInfinity : 0;
+        table_.store(e);
+    }
+    return result;
 }
 
 bool Search::safetyUnchanged(const Position& here, int move, const Position& next) const
@@ -271,7 +332,8 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
     if (const int killer = killer_[ply_ & (kKillers - 1)]; killer != kNoPoint)
         for (size_t i = 1; i < moves_.size(); ++i)
             if (moves_[i] == killer) {
-                std::rotate(moves_.begin(), moves_.begin() + static_cast<long>(i), moves_.begin() + static_cast<long>(i) + 1);
+                std::rotate(moves_.begin(), moves_.begin() + static_cast<long>(i),
+                            moves_.begin() + static_cast<long>(i) + 1);
                 break;
             }
     kids.clear();

@@ -108,6 +108,11 @@ private:
         int loop;
     };
     Value mid(uint32_t thpn, uint32_t thdn, Mode mode);
+    // The current position by plain depth-first search in `mode`, for when
+    // the proof numbers stall: 1 the owner wins, 0 it fails, -1 the budget
+    // ran out.  lined: the result leans on a repetition of the line.  What
+    // holds on any line is stored in the table.
+    int exhaustive(Mode mode, bool& lined);
     // The children of the current position, which must be open (not over).
     bool expand(Mode mode, std::vector<Child>& kids, bool isOr);
     // Whether no target can be safe in `next`, reached from the open position
@@ -134,9 +139,9 @@ private:
     std::chrono::steady_clock::time_point deadline_;
     bool timed_ = false;
     Limit limit_ = Limit::None;
-    unsigned searched_ = 0;  // bit m: the table may hold values of mode m
+    unsigned searched_ = 0;               // bit m: the table may hold values of mode m
     static constexpr int kKillers = 512;  // above the longest line
-    int killer_[kKillers] = {};             // by ply: the move that settled the last position there
+    int killer_[kKillers] = {};           // by ply: the move that settled the last position there
 };
 
 }  // namespace vostra::solver

@@ -263,7 +263,9 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
     const bool doublePass = moves.size() >= 2 && moves.back().isPass() && moves[moves.size() - 2].isPass();
 
     search_.begin(budget_.maxNodes, budget_.maxMs);
-    auto elapsed = [&] { return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count(); };
+    auto elapsed = [&] {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    };
     const bool over = doublePass || search_.evaluate(pos, false) != Eval::Open;
     std::vector<Position> childHistory = history;
     childHistory.push_back(pos);

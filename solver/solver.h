@@ -53,8 +53,10 @@
 // The search: depth-first proof-number search (df-pn with the 1+epsilon
 // threshold rule) over the solver's own board, with a transposition table
 // bounded by Budget::memoryBytes; Benson's test ends lines where a target is
-// unconditionally alive.  Tests: solver/tests/ (target solver_tests) and
-// fuzz/fuzz_solver.cpp.
+// unconditionally alive.  Where cycles of the position graph stall the proof
+// numbers, the search starts again from what is settled, and at last a plain
+// depth-first search decides, within the same budget.  Tests: solver/tests/
+// (target solver_tests) and fuzz/fuzz_solver.cpp.
 #pragma once
 
 #include <cstddef>

@@ -684,7 +684,8 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                 }
             for (size_t i = 0; i < queue.size(); ++i) {
                 const int32_t p = queue[i], x = p % w, y = p / w;
-                for (int32_t q : {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
+                for (int32_t q :
+                     {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
                     if (q >= 0 && inFlood[q] && dist[q] < 0) {
                         dist[q] = dist[p] + 1;
                         queue.push_back(q);

@@ -188,7 +188,8 @@ TEST(Solver, CyclesDoNotLeaveSmallPositionsUnproven)
         sv::GoalKind kind;
     };
     const Case cases[] = {{{".X.", ".O.", "XW.", "..O"}, -1, 1, sv::GoalKind::Kill},
-                          {{"W..X", "..XO", "X..."}, 1, -1, sv::GoalKind::Live}};
+                          {{"W..X", "..XO", "X..."}, 1, -1, sv::GoalKind::Live},
+                          {{".X.", ".W.", "..."}, 1, -1, sv::GoalKind::Live}};
     for (const Case& c : cases) {
         sv::Problem p;
         p.cols = static_cast<int>(c.rows[0].size());
