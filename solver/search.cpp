@@ -327,15 +327,6 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
 {
     const Position& here = line_[ply_];
     generate(here, mode, moves_);
-    // The move that settled the last position at this depth is tried first
-    // (it often settles its siblings too).
-    if (const int killer = killer_[ply_ & (kKillers - 1)]; killer != kNoPoint)
-        for (size_t i = 1; i < moves_.size(); ++i)
-            if (moves_[i] == killer) {
-                std::rotate(moves_.begin(), moves_.begin() + static_cast<long>(i),
-                            moves_.begin() + static_cast<long>(i) + 1);
-                break;
-            }
     kids.clear();
     Position& next = line_[ply_ + 1];
     const uint8_t other = opposite(here.toPlay);
@@ -530,7 +521,6 @@ Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
         }
         v.depth = std::min(d + 1, 65535);
     }
-    if ((v.pn == 0 || v.dn == 0) && !kids.empty()) killer_[ply_ & (kKillers - 1)] = kids[best].move;
     if (v.loop == kNoLoop && !aborted()) {
         Entry e;
         e.key = keys_[ply_];

@@ -139,9 +139,7 @@ private:
     std::chrono::steady_clock::time_point deadline_;
     bool timed_ = false;
     Limit limit_ = Limit::None;
-    unsigned searched_ = 0;               // bit m: the table may hold values of mode m
-    static constexpr int kKillers = 512;  // above the longest line
-    int killer_[kKillers] = {};           // by ply: the move that settled the last position there
+    unsigned searched_ = 0;  // bit m: the table may hold values of mode m
 };
 
 }  // namespace vostra::solver

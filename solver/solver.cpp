@@ -33,6 +33,15 @@ private:
     Decided decide(bool doublePass);
     void buildProof(Mode mode, bool ownerWins, Outcome outcome, ProofNode& node, size_t& count);
     int toIndex(Point q) const { return Board::at(q.x, q.y); }
+    // Whether m (a pass included) may be played in pos, in the region; q: its point.
+    bool playable(const Position& pos, Point m, int& q) const
+    {
+        q = kNoPoint;
+        if (m.isPass()) return true;
+        if (!onBoard(problem_, m)) return false;
+        q = toIndex(m);
+        return pos.board.inRegion(q) && pos.board.isLegal(q, pos.toPlay);
+    }
     Point toPoint(int p) const
     {
         if (p == kNoPoint) return kPass;
@@ -244,16 +253,9 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
     Position pos = root_;
     for (Point m : moves) {
         int q = kNoPoint;
-        if (!m.isPass()) {
-            if (!onBoard(problem_, m)) {
-                a.limit = Limit::Model;
-                return a;
-            }
-            q = toIndex(m);
-            if (!pos.board.inRegion(q) || !pos.board.isLegal(q, pos.toPlay)) {
-                a.limit = Limit::Model;
-                return a;
-            }
+        if (!playable(pos, m, q)) {
+            a.limit = Limit::Model;
+            return a;
         }
         history.push_back(pos);
         Position next;
@@ -269,15 +271,6 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
     const bool over = doublePass || search_.evaluate(pos, false) != Eval::Open;
     std::vector<Position> childHistory = history;
     childHistory.push_back(pos);
-    auto legalHere = [&](Point m, int& q) {
-        if (m.isPass()) {
-            q = kNoPoint;
-            return true;
-        }
-        if (!onBoard(problem_, m)) return false;
-        q = toIndex(m);
-        return pos.board.inRegion(q) && pos.board.isLegal(q, pos.toPlay);
-    };
 
     // The moves to try first: one that reaches the goal unconditionally
     // proves the position's result as well.
@@ -288,7 +281,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
     if (moves.empty() && !over && pos.toPlay == rules_.owner) {
         for (Point m : problem_.tryFirst) {
             int q = kNoPoint;
-            if (search_.aborted() || !legalHere(m, q)) continue;
+            if (search_.aborted() || !playable(pos, m, q)) continue;
             Position child;
             Search::playInto(pos, q, child);
             search_.setLine(childHistory, child);
@@ -321,7 +314,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
         std::vector<int> legal, authored;
         for (Point m : problem_.tryFirst) {
             int q = kNoPoint;
-            if (moves.empty() && legalHere(m, q)) authored.push_back(q);
+            if (moves.empty() && playable(pos, m, q)) authored.push_back(q);
         }
         for (int y = 0; y < problem_.rows; ++y)
             for (int x = 0; x < problem_.cols; ++x) {

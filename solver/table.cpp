@@ -3,7 +3,6 @@
 namespace vostra::solver {
 
 namespace {
-constexpr size_t kBucket = 4;
 constexpr size_t kFirstSlots = 1u << 14;
 }  // namespace
 

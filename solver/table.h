@@ -28,9 +28,9 @@ public:
     // Asks the memory for key's bucket ahead of a find.
     void prefetch(uint64_t key) const
     {
-        const Entry* bucket = &slots_[key & mask_ & ~size_t{3}];
+        const Entry* bucket = &slots_[key & mask_ & ~(kBucket - 1)];
         __builtin_prefetch(bucket);
-        __builtin_prefetch(bucket + 3);
+        __builtin_prefetch(bucket + kBucket - 1);
     }
     size_t bytes() const { return slots_.size() * sizeof(Entry); }
     size_t peakBytes() const { return peak_; }
@@ -41,6 +41,7 @@ public:
     void dropOpen();
 
 private:
+    static constexpr size_t kBucket = 4;  // entries per bucket
     void grow();
     std::vector<Entry> slots_;
     size_t mask_ = 0, used_ = 0, limit_ = 0, peak_ = 0, settled_ = 0;

@@ -98,14 +98,6 @@ std::string_view trim(std::string_view s)
     return s;
 }
 
-bool parsePoint(std::string_view v, int32_t w, int32_t h, int32_t& x, int32_t& y)
-{
-    if (v.size() != 2 || v[0] < 'a' || v[0] > 'z' || v[1] < 'a' || v[1] > 'z') return false;
-    x = v[0] - 'a';
-    y = v[1] - 'a';
-    return x < w && y < h;
-}
-
 // Calls f(x, y) for every point of a point or rectangle value.
 template <typename F>
 bool forEachPoint(std::string_view v, int32_t w, int32_t h, F f)
@@ -113,9 +105,9 @@ bool forEachPoint(std::string_view v, int32_t w, int32_t h, F f)
     v = trim(v);
     const size_t colon = v.find(':');
     int32_t x1, y1, x2, y2;
-    const bool ok = colon == std::string_view::npos
-                        ? parsePoint(v, w, h, x1, y1) && (x2 = x1, y2 = y1, true)
-                        : parsePoint(v.substr(0, colon), w, h, x1, y1) && parsePoint(v.substr(colon + 1), w, h, x2, y2);
+    const bool ok = colon == std::string_view::npos ? parseSgfPoint(v, w, h, x1, y1) && (x2 = x1, y2 = y1, true)
+                                                    : parseSgfPoint(v.substr(0, colon), w, h, x1, y1) &&
+                                                          parseSgfPoint(v.substr(colon + 1), w, h, x2, y2);
     if (!ok) return false;
     for (int32_t x = std::min(x1, x2); x <= std::max(x1, x2); ++x)
         for (int32_t y = std::min(y1, y2); y <= std::max(y1, y2); ++y) f(x, y);
@@ -360,6 +352,14 @@ const char* goalKindName(sv::GoalKind k)
         return "race";
     }
     return "?";
+}
+
+bool parseSgfPoint(std::string_view v, int32_t w, int32_t h, int32_t& x, int32_t& y)
+{
+    if (v.size() != 2 || v[0] < 'a' || v[0] > 'z' || v[1] < 'a' || v[1] > 'z') return false;
+    x = v[0] - 'a';
+    y = v[1] - 'a';
+    return x < w && y < h;
 }
 
 std::string sgfPoint(int32_t x, int32_t y)

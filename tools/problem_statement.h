@@ -88,3 +88,6 @@ bool readStatement(const SgfTree& tree, const StatementOptions& options, Problem
 // Names for messages and JSON: "live", "kill", ...
 const char* goalKindName(vostra::solver::GoalKind kind);
 std::string sgfPoint(int32_t x, int32_t y);  // 0-based; "" off the board
+// A two-letter SGF point of a w x h board, 0-based; false when it is not one
+// or lies off the board.
+bool parseSgfPoint(std::string_view v, int32_t w, int32_t h, int32_t& x, int32_t& y);

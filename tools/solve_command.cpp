@@ -123,8 +123,7 @@ void solveOne(Job& job, const StatementOptions& options, const sv::Budget& budge
             if (hasBook && bookColour == s.toPlay) {
                 if (book.empty())
                     p.tryFirst.push_back(sv::kPass);
-                else if (book.size() == 2 && (bx = book[0] - 'a') >= 0 && (by = book[1] - 'a') >= 0 && bx < s.width &&
-                         by < s.height)
+                else if (parseSgfPoint(book, s.width, s.height, bx, by))
                     p.tryFirst.push_back({static_cast<int8_t>(bx), static_cast<int8_t>(by)});
             }
             a = sv::solve(p, budget);
