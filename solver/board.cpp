@@ -71,7 +71,10 @@ void Board::markTarget(int p)
 
 void Board::markKeep(int p)
 {
-    if (cell_[p] == kBlack || cell_[p] == kWhite) keep_[p] = 1;
+    if (cell_[p] == kBlack || cell_[p] == kWhite) {
+        keep_[p] = 1;
+        keepMarked_ = 1;
+    }
 }
 
 void Board::finishSetup()

@@ -41,6 +41,7 @@ public:
     bool isTarget(int p) const { return target_[p] != 0; }
     int targetsLeft() const { return targetsLeft_; }
     bool keepLost() const { return keepLost_ != 0; }
+    bool hasKeep() const { return keepMarked_ != 0; }  // some stone was marked with markKeep
     int emptyInRegion() const;
     // Every point of the region (and its neighbours) lies in [spanBegin, spanEnd).
     int spanBegin() const { return lo_; }
@@ -120,6 +121,7 @@ private:
     int ko_ = kNoPoint;
     int targetsLeft_ = 0;
     int keepLost_ = 0;
+    int keepMarked_ = 0;
     uint64_t hash_ = 0;
 };
 

@@ -91,10 +91,89 @@ Eval Search::evaluate(const Position& p, bool doublePass, bool knownUnsafe) cons
 Eval Search::leafEval(const Position& p, bool doublePass, Mode mode, bool knownUnsafe) const
 {
     const Eval e = evaluate(p, doublePass, knownUnsafe);
+    if (e == Eval::Open && !doublePass && capturedForSure(p)) return rules_.liveType ? Eval::Loss : Eval::Win;
     // Targets that live to the end of the game without being safe: seki.
     if (doublePass && e == Eval::Loss && rules_.liveType && (mode & kSekiWins) && p.board.targetsLeft() > 0)
         return Eval::Win;
     return e;
+}
+
+bool Search::capturedForSure(const Position& p) const
+{
+    const Board& b = p.board;
+    if (b.hasKeep()) return false;
+    const uint8_t targets = rules_.liveType ? rules_.owner : opposite(rules_.owner);
+    const uint8_t attacker = opposite(targets);
+    const bool attackerToMove = p.toPlay == attacker;
+    // The targets' side could pass now and end the game with them alive.
+    if (!attackerToMove && p.lastPass) return false;
+    // The eye space: every liberty of every target chain, at most three.
+    int eye[4], eyes = 0;
+    int heads[kPoints / 2], chains = 0;
+    int walls[64], wallCount = 0;
+    auto seen = [](const int* list, int n, int v) {
+        for (int i = 0; i < n; ++i)
+            if (list[i] == v) return true;
+        return false;
+    };
+    for (int q = b.spanBegin(); q < b.spanEnd(); ++q) {
+        if (!b.isTarget(q) || b.cell(q) != targets || seen(heads, chains, b.chain(q))) continue;
+        heads[chains++] = b.chain(q);
+        int s = q;
+        do {
+            for (int d : Board::kDelta) {
+                const int r = s + d;
+                const uint8_t c = b.cell(r);
+                if (c == kEmpty) {
+                    if (seen(eye, eyes, r)) continue;
+                    if (eyes == 3) return false;
+                    eye[eyes++] = r;
+                } else if (c == attacker && !b.permanentlySafe(r) && !seen(walls, wallCount, b.chain(r))) {
+                    if (wallCount == 64) return false;
+                    walls[wallCount++] = b.chain(r);
+                }
+            }
+            s = b.nextStone(s);
+        } while (s != q);
+    }
+    if (eyes == 0 || (eyes == 3 && !attackerToMove)) return false;
+    // Closed: the eye points touch only each other, the target chains and
+    // stones of the attacker; the attacker may play on every one of them.
+    int links = 0;
+    for (int i = 0; i < eyes; ++i) {
+        const int e = eye[i];
+        if (!b.inRegion(e) || e == b.koPoint()) return false;
+        for (int d : Board::kDelta) {
+            const int r = e + d;
+            const uint8_t c = b.cell(r);
+            if (c == kEmpty) {
+                if (!seen(eye, eyes, r)) return false;
+                ++links;
+            } else if (c == targets) {
+                if (!seen(heads, chains, b.chain(r))) return false;
+            } else if (c == attacker && !b.permanentlySafe(r) && !seen(walls, wallCount, b.chain(r))) {
+                if (wallCount == 64) return false;
+                walls[wallCount++] = b.chain(r);
+            }
+        }
+    }
+    // Connected: two points touch; of three, one touches both others
+    // (each touch is counted from both ends).
+    if ((eyes == 2 && links != 2) || (eyes == 3 && links != 4)) return false;
+    // The targets' side gets this many moves before the capture: it must not
+    // be able to capture a bounding chain in them.  Liberties inside the eye
+    // space do not count: the attacker fills those itself.
+    const int theirMoves = attackerToMove ? eyes - 1 : eyes;
+    for (int i = 0; i < wallCount; ++i) {
+        int outside = b.liberties(walls[i]);
+        for (int k = 0; k < eyes; ++k) {
+            bool touches = false;
+            for (int d : Board::kDelta) touches |= b.cell(eye[k] + d) == attacker && b.chain(eye[k] + d) == walls[i];
+            outside -= touches;
+        }
+        if (outside <= theirMoves) return false;
+    }
+    return true;
 }
 
 void Search::generate(const Position& p, Mode mode, std::vector<int>& moves) const

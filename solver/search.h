@@ -64,6 +64,15 @@ public:
     // The same in `mode`: targets that survive two passes win where seki does.
     Eval leafEval(const Position& p, bool doublePass, Mode mode, bool knownUnsafe = false) const;
 
+    // Whether the targets are sure to be captured: all their chains share
+    // one closed eye space of at most three points (two with the targets'
+    // side to move), bounded by stones of the other side that cannot be
+    // captured before the eye space is filled, and the other side fills it
+    // by nakade.  Holds in every mode: no ko arises on the way.  Never with
+    // stones marked to keep, nor when the targets' side may end the game by
+    // a second pass.
+    bool capturedForSure(const Position& p) const;
+
     // Legal moves of the side to play in mode, in search order; the pass
     // (kNoPoint) last.
     void generate(const Position& p, Mode mode, std::vector<int>& moves) const;

@@ -218,3 +218,32 @@ TEST(SolverTable, StaysWithinItsBoundWhileItGrows)
         EXPECT_GT(table.entries(), 0u);
     }
 }
+
+// A straight three closed by a wall: dead with the attacker to move, not with
+// the defender to move (it takes the middle point), and not where the wall
+// itself could be captured before the eye space is filled.
+TEST(SolverSearch, KnowsAClosedThreePointEyeSpaceIsDeadOnlyWithTheAttackerToMove)
+{
+    auto position = [](const char* rows[4], uint8_t toPlay) {
+        sv::Position pos{sv::Board(6, 4), toPlay};
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 6; ++x)
+                pos.board.setStone(sv::Board::at(x, y),
+                                   rows[y][x] == 'X' ? sv::kBlack : rows[y][x] == 'O' ? sv::kWhite : sv::kEmpty);
+        pos.board.markTarget(sv::Board::at(3, 0));
+        pos.board.finishSetup();
+        return pos;
+    };
+    const char* open[4] = {"...OX.", "OOOOX.", "XXXXX.", "......"};
+    const char* pressed[4] = {"...OXO", "OOOOX.", "XXXXX.", "OOOOO."};
+    sv::Rules kill{sv::kBlack, false};
+    sv::Table table(1 << 20);
+    sv::Search search(kill, table);
+    EXPECT_TRUE(search.capturedForSure(position(open, sv::kBlack)));
+    EXPECT_FALSE(search.capturedForSure(position(open, sv::kWhite)));
+    EXPECT_FALSE(search.capturedForSure(position(pressed, sv::kBlack)));
+    // The same for a live goal of White's: there it is White's failure.
+    sv::Rules live{sv::kWhite, true};
+    sv::Search liveSearch(live, table);
+    EXPECT_EQ(liveSearch.leafEval(position(open, sv::kBlack), false, 0), sv::Eval::Loss);
+}
