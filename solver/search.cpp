@@ -9,6 +9,9 @@ namespace {
 constexpr int kMaxPly = 400;
 // New nodes start with the mobility of the side to move as their cost.
 constexpr int kMobility = 1;
+// The cost of proving a capture grows with the cube of the targets'
+// liberties, up to this many times the mobility.
+constexpr uint32_t kLibertyWeightCap = 200;
 
 uint32_t addCapped(uint64_t a, uint64_t b)
 {
@@ -460,6 +463,14 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
                     c.dn = leaf.dn = moves;
                 else
                     c.pn = leaf.pn = moves;
+                // Targets short of liberties are near capture: that side of
+                // the node starts dearer in proportion.
+                const uint32_t libs = targetLiberties(next.board);
+                const uint32_t weight = std::max<uint32_t>(1, std::min<uint32_t>(libs * libs * libs, kLibertyWeightCap));
+                if (rules_.liveType)
+                    c.dn = leaf.dn = c.dn * weight;
+                else
+                    c.pn = leaf.pn = c.pn * weight;
             }
             table_.store(leaf);
         }
@@ -469,6 +480,23 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
         if (isOr ? c.pn == 0 : (c.dn == 0 && c.loop == kNoLoop)) break;
     }
     return true;
+}
+
+uint32_t Search::targetLiberties(const Board& b) const
+{
+    const uint8_t targets = rules_.liveType ? rules_.owner : opposite(rules_.owner);
+    uint32_t total = 0;
+    int heads[64], n = 0;
+    for (int q = b.spanBegin(); q < b.spanEnd(); ++q) {
+        if (!b.isTarget(q) || b.cell(q) != targets) continue;
+        const int h = b.chain(q);
+        bool seen = false;
+        for (int i = 0; i < n; ++i) seen |= heads[i] == h;
+        if (seen) continue;
+        if (n < 64) heads[n++] = h;
+        total += b.liberties(q);
+    }
+    return total;
 }
 
 bool Search::crossMode(Mode mode, Child& c) const

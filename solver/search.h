@@ -127,6 +127,9 @@ private:
     // Whether no target can be safe in `next`, reached from the open position
     // `here` by `move`, because none was in `here` and the move cannot change that.
     bool safetyUnchanged(const Position& here, int move, const Position& next) const;
+    // The liberties of the target chains, summed (a guide for the search's
+    // costs, not a rule: past 64 chains some may count twice).
+    uint32_t targetLiberties(const Board& b) const;
     // Takes the child's value from the table of a mode that decides it.
     bool crossMode(Mode mode, Child& c) const;
     int lineIndex(uint64_t key) const;  // the ply where the line holds `key`, or -1

@@ -125,6 +125,13 @@ TEST(CompilerStatement, OpenPositionsAreNotExpressible)
     ProblemStatement open = statementOf("(;SZ[19]AB[jj]AW[jk];B[jl])");
     EXPECT_FALSE(open.expressible);
     EXPECT_FALSE(open.whyNot.empty());
+
+    // A stone to capture that can run out of the box: the frame would hold it.
+    ProblemStatement runs = statementOf("(;SZ[19]AB[ij][kj][ji]AW[jj]TR[jj]C[Black to capture];B[jk])");
+    EXPECT_FALSE(runs.expressible);
+    EXPECT_NE(runs.whyNot.find("run out"), std::string::npos);
+    ProblemStatement shut = statementOf(std::string("(;SZ[19]C[Black to capture]") + kCorner + "TR[cc];B[aa])");
+    EXPECT_TRUE(shut.expressible) << shut.whyNot;
 }
 
 TEST(CompilerStatement, AKillIsReadInTheRoomNearTheStonesALifeInAllOfIt)
@@ -140,4 +147,30 @@ TEST(CompilerStatement, AKillIsReadInTheRoomNearTheStonesALifeInAllOfIt)
     EXPECT_TRUE(live.region[dd]);
     EXPECT_TRUE(live.region[ff]);
     EXPECT_LT(kill.regionEmpty, live.regionEmpty);
+}
+
+TEST(CompilerStatement, AMainLineThatStartsOutsideTheWallWidensTheArea)
+{
+    // The answer attacks the wall from outside: ga and gb must be playable.
+    const int32_t ga = 6, gb = 19 + 6, ge = 4 * 19 + 6;
+    ProblemStatement outside = statementOf(std::string("(;SZ[19]C[White to live]") + kCorner + ";W[ga];B[gb];W[ge])");
+    EXPECT_TRUE(outside.region[ga]);
+    EXPECT_TRUE(outside.region[gb]);
+    EXPECT_TRUE(outside.region[ge]);
+    // A main line that starts inside keeps the area as the stones give it.
+    ProblemStatement inside = statementOf(std::string("(;SZ[19]C[White to live]") + kCorner + ";W[aa];B[ge])");
+    EXPECT_FALSE(inside.region[ga]);
+    EXPECT_FALSE(inside.region[ge]);
+}
+
+TEST(CompilerStatement, APointTheAreaClosesInIsPartOfIt)
+{
+    // The white corner's flood stops at ar and bs, which only black's br
+    // touches; the corner point as behind them must not become a frame.
+    ProblemStatement s = statementOf(
+        "(;SZ[19]AB[ao][bo][co][do][eo][ep][eq][er][es][br]AW[ap][bp][cp][dp][dq][dr][ds]"
+        "C[White to play and live.];W[aq])");
+    const int32_t as = 18 * 19, ar = 17 * 19;
+    EXPECT_TRUE(s.region[ar]);
+    EXPECT_TRUE(s.region[as]);
 }

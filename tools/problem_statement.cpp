@@ -602,6 +602,17 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
     }
     std::sort(targets.begin(), targets.end());
     targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
+    // Stones to capture whose flood reaches the open side of the box can run
+    // away or join a group outside; the frame would hold them in and make a
+    // capture look certain that is not.
+    bool targetsRun = false;
+    if (kind && *kind == sv::GoalKind::Capture) {
+        targetsRun = s.openArea;
+        for (const Flood& f : theirFloods)
+            if (f.escapes)
+                for (int32_t p : f.points)
+                    targetsRun |= std::binary_search(targets.begin(), targets.end(), p);
+    }
     for (int32_t p : targets) s.goal.targets.push_back({static_cast<int8_t>(p % w), static_cast<int8_t>(p / w)});
 
     // The area of play: the floods of the targets' groups and of the enclosed
@@ -675,6 +686,7 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
         // out are framed.  (To live, or to capture stones that may run or
         // join a group outside, all of the flood stays.)
         constexpr int32_t kKillReach = 2;
+        std::vector<uint8_t> beyondReach(static_cast<size_t>(w * h), 0);
         if (kind && *kind == sv::GoalKind::Kill && !s.openArea) {
             std::vector<int32_t> dist(static_cast<size_t>(w * h), -1), queue;
             for (int32_t p = 0; p < w * h; ++p)
@@ -692,7 +704,34 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                     }
             }
             for (int32_t p = 0; p < w * h; ++p)
-                if (inFlood[p] && !s.stones[p] && dist[p] > kKillReach) inFlood[p] = 0;
+                if (inFlood[p] && !s.stones[p] && dist[p] > kKillReach) {
+                    inFlood[p] = 0;
+                    beyondReach[p] = 1;
+                }
+        }
+        // The author's main line shows where the fight is.  When a group
+        // must live and the first move lies outside the area (the wall
+        // attacked from outside), the frame would make the wall safe and
+        // close the author's own answer off: then every point the main line
+        // plays on belongs to the area.  (To kill, the frame's room is cut
+        // on purpose, and stays as it is.)
+        if (kind && defendsOwn(*kind) && !targets.empty() && !s.openArea && racer.empty()) {
+            std::vector<int32_t> mainLine;
+            for (int32_t node = t.nodes[0].firstChild; node >= 0; node = t.nodes[node].firstChild)
+                for (const char* id : {"B", "W"})
+                    if (const SgfProperty* m = t.find(node, id)) {
+                        int32_t x, y;
+                        if (m->valueCount > 0 && parseSgfPoint(trim(t.value(*m, 0)), w, h, x, y) && box[y * w + x])
+                            mainLine.push_back(y * w + x);
+                    }
+            auto inArea = [&](int32_t p) {
+                const int32_t x = p % w, y = p / w;
+                return inFlood[p] || (x > 0 && inFlood[p - 1]) || (x + 1 < w && inFlood[p + 1]) ||
+                       (y > 0 && inFlood[p - w]) || (y + 1 < h && inFlood[p + w]);
+            };
+            if (!mainLine.empty() && !inArea(mainLine[0]))
+                for (int32_t p : mainLine)
+                    if (!s.stones[p]) inFlood[p] = 1;
         }
         for (int32_t p = 0; p < w * h; ++p) {
             if (!inFlood[p]) continue;
@@ -714,6 +753,35 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                         if (box[y * w + x]) s.region[y * w + x] = 1;
             }
         }
+        // Points left out that the area closes in on every side (a corner
+        // point behind two points of the area, say) belong to it: a frame
+        // stone there would sit inside the fight, a stone nobody can capture.
+        // The room a kill leaves out on purpose stays out.
+        if (!s.openArea) {
+            std::vector<int32_t> component(static_cast<size_t>(w * h), -1), stack, members;
+            for (int32_t start = 0; start < w * h; ++start) {
+                if (s.region[start] || component[start] >= 0) continue;
+                bool outside = false;
+                members.clear();
+                stack.assign(1, start);
+                component[start] = start;
+                while (!stack.empty()) {
+                    const int32_t p = stack.back();
+                    stack.pop_back();
+                    members.push_back(p);
+                    if (!box[p] || open[p] || beyondReach[p]) outside = true;
+                    const int32_t x = p % w, y = p / w;
+                    for (int32_t q :
+                         {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
+                        if (q >= 0 && !s.region[q] && component[q] < 0) {
+                            component[q] = start;
+                            stack.push_back(q);
+                        }
+                }
+                if (!outside)
+                    for (int32_t p : members) s.region[p] = 1;
+            }
+        }
         for (int32_t p = 0; p < w * h; ++p)
             if (s.region[p] && !s.stones[p]) ++s.regionEmpty;
     }
@@ -728,6 +796,9 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
         s.expressible = false;
         s.whyNot =
             std::string("the goal \"") + goalKindName(*kind) + "\" names no stones: no marks and no enclosed group";
+    } else if (targetsRun) {
+        s.expressible = false;
+        s.whyNot = "the stones to capture can run out of the area (an open fight): the solver's frame would hold them in";
     } else if (s.goal.kind == sv::GoalKind::Connect || s.goal.kind == sv::GoalKind::Cut) {
         s.expressible = false;
         s.whyNot = std::string("the solver does not read \"") + goalKindName(s.goal.kind) + "\" goals yet";
