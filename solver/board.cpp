@@ -100,6 +100,12 @@ void Board::finishSetup()
         if (cell_[p] != kBlack && cell_[p] != kWhite) target_[p] = keep_[p] = 0;
         targetsLeft_ += target_[p];
     }
+    targetCount_ = 0;
+    for (int p = 0; p < kPoints; ++p)
+        if (target_[p]) {
+            if (targetCount_ < kListedTargets) targetList_[targetCount_] = static_cast<int16_t>(p);
+            ++targetCount_;
+        }
     // Flood each chain, link its stones, then count.
     static thread_local int16_t stack[kPoints];
     uint8_t seen[kPoints] = {};
@@ -391,15 +397,16 @@ bool Board::targetSafe() const
 {
     if (targetsLeft_ == 0) return false;
     uint8_t colour = kEmpty;
-    for (int p = lo_; p < hi_; ++p)
-        if (target_[p]) {
-            if (safe_[head_[p]]) return true;
-            colour = cell_[p];
-        }
+    TargetWalk walk(*this);
+    for (int p; (p = walk.next()) != kNoPoint;) {
+        if (safe_[head_[p]]) return true;
+        colour = cell_[p];
+    }
     uint8_t alive[kPoints];
     if (!aliveChains(colour, alive, true)) return false;
-    for (int p = lo_; p < hi_; ++p)
-        if (target_[p] && alive[head_[p]]) return true;
+    TargetWalk again(*this);
+    for (int p; (p = again.next()) != kNoPoint;)
+        if (alive[head_[p]]) return true;
     return false;
 }
 

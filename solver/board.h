@@ -39,6 +39,15 @@ public:
     bool permanentlySafe(int p) const { return safe_[head_[p]] != 0; }
     bool inRegion(int p) const { return region_[p] != 0; }
     bool isTarget(int p) const { return target_[p] != 0; }
+    // The points marked as targets at setup, when there are at most
+    // kListedTargets of them (n is set; a target captured since has
+    // isTarget() false at its point); nullptr when there are more.
+    static constexpr int kListedTargets = 64;
+    const int16_t* listedTargets(int& n) const
+    {
+        n = targetCount_;
+        return targetCount_ <= kListedTargets ? targetList_ : nullptr;
+    }
     int targetsLeft() const { return targetsLeft_; }
     bool keepLost() const { return keepLost_ != 0; }
     bool hasKeep() const { return keepMarked_ != 0; }  // some stone was marked with markKeep
@@ -120,9 +129,36 @@ private:
     int lo_ = 0, hi_ = kPoints;  // the region and its neighbours lie in [lo_, hi_)
     int ko_ = kNoPoint;
     int targetsLeft_ = 0;
+    int16_t targetList_[kListedTargets];  // the first targetCount_ points, when that many fit
+    int targetCount_ = 0;
     int keepLost_ = 0;
     int keepMarked_ = 0;
     uint64_t hash_ = 0;
+};
+
+// Walks the stones still marked as targets: the setup's list where it has
+// one, else every point of the span.
+class TargetWalk {
+public:
+    explicit TargetWalk(const Board& b) : b_(b), list_(b.listedTargets(n_)), at_(list_ ? 0 : b.spanBegin()) {}
+    // The next target stone, or kNoPoint at the end.
+    int next()
+    {
+        if (list_) {
+            while (at_ < n_)
+                if (const int p = list_[at_++]; b_.isTarget(p)) return p;
+        } else {
+            while (at_ < b_.spanEnd())
+                if (const int p = at_++; b_.isTarget(p)) return p;
+        }
+        return kNoPoint;
+    }
+
+private:
+    const Board& b_;
+    int n_ = 0;
+    const int16_t* list_;
+    int at_;
 };
 
 // Zobrist keys of the stones; the search adds its own for the rest.

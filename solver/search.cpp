@@ -119,8 +119,9 @@ bool Search::capturedForSure(const Position& p) const
             if (list[i] == v) return true;
         return false;
     };
-    for (int q = b.spanBegin(); q < b.spanEnd(); ++q) {
-        if (!b.isTarget(q) || b.cell(q) != targets || seen(heads, chains, b.chain(q))) continue;
+    TargetWalk walk(b);
+    for (int q; (q = walk.next()) != kNoPoint;) {
+        if (b.cell(q) != targets || seen(heads, chains, b.chain(q))) continue;
         heads[chains++] = b.chain(q);
         int s = q;
         do {
@@ -192,8 +193,8 @@ void Search::generate(const Position& p, Mode mode, std::vector<int>& moves) con
     int n = 0;
     // Chains that hold a target stone, by head.
     uint8_t targetChain[kPoints] = {};
-    for (int p = b.spanBegin(); p < b.spanEnd(); ++p)
-        if (b.isTarget(p)) targetChain[b.chain(p)] = 1;
+    TargetWalk walk(b);
+    for (int p; (p = walk.next()) != kNoPoint;) targetChain[b.chain(p)] = 1;
     for (int m = b.spanBegin(); m < b.spanEnd(); ++m) {
         if (!b.inRegion(m) || !b.isLegal(m, me, ignoreKo)) continue;
         int score = 0, empties = 0;
@@ -487,8 +488,9 @@ uint32_t Search::targetLiberties(const Board& b) const
     const uint8_t targets = rules_.liveType ? rules_.owner : opposite(rules_.owner);
     uint32_t total = 0;
     int heads[64], n = 0;
-    for (int q = b.spanBegin(); q < b.spanEnd(); ++q) {
-        if (!b.isTarget(q) || b.cell(q) != targets) continue;
+    TargetWalk walk(b);
+    for (int q; (q = walk.next()) != kNoPoint;) {
+        if (b.cell(q) != targets) continue;
         const int h = b.chain(q);
         bool seen = false;
         for (int i = 0; i < n; ++i) seen |= heads[i] == h;
