@@ -1,6 +1,7 @@
 #include "solver/board.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace vostra::solver {
@@ -77,6 +78,29 @@ void Board::markKeep(int p)
     }
 }
 
+void Board::copyPlayFrom(const Board& from)
+{
+    if (this == &from) return;
+    if (setup_ != from.setup_ || from.setup_ == 0) {
+        *this = from;
+        return;
+    }
+    const int lo = from.playLo_;
+    const size_t n = static_cast<size_t>(from.playHi_ - from.playLo_);
+    std::memcpy(cell_ + lo, from.cell_ + lo, n);
+    std::memcpy(target_ + lo, from.target_ + lo, n);
+    std::memcpy(keep_ + lo, from.keep_ + lo, n);
+    std::memcpy(safe_ + lo, from.safe_ + lo, n);
+    std::memcpy(head_ + lo, from.head_ + lo, n * sizeof head_[0]);
+    std::memcpy(next_ + lo, from.next_ + lo, n * sizeof next_[0]);
+    std::memcpy(libs_ + lo, from.libs_ + lo, n * sizeof libs_[0]);
+    std::memcpy(size_ + lo, from.size_ + lo, n * sizeof size_[0]);
+    ko_ = from.ko_;
+    targetsLeft_ = from.targetsLeft_;
+    keepLost_ = from.keepLost_;
+    hash_ = from.hash_;
+}
+
 void Board::finishSetup()
 {
     // The span of point indices that holds the region and its neighbours.
@@ -134,6 +158,28 @@ void Board::finishSetup()
         }
         recountLiberties(p);
     }
+    // What play can change: the span, the stones of every chain with a stone
+    // in it (a merge relabels them all, a capture empties them) and of every
+    // chain next to those (a capture gives it liberties).
+    playLo_ = lo_;
+    playHi_ = hi_;
+    uint8_t near[kPoints] = {};
+    for (int p = lo_; p < hi_; ++p)
+        if (cell_[p] == kBlack || cell_[p] == kWhite) near[head_[p]] = 1;
+    for (int round = 0; round < 2; ++round) {
+        uint8_t next[kPoints] = {};
+        for (int p = 0; p < kPoints; ++p) {
+            if ((cell_[p] != kBlack && cell_[p] != kWhite) || !near[head_[p]]) continue;
+            playLo_ = std::min(playLo_, p);
+            playHi_ = std::max(playHi_, p + 1);
+            for (int d : kDelta)
+                if (cell_[p + d] == kBlack || cell_[p + d] == kWhite) next[head_[p + d]] = 1;
+        }
+        if (round == 0)
+            for (int p = 0; p < kPoints; ++p) near[p] |= next[p];
+    }
+    static std::atomic<uint64_t> setups{0};
+    setup_ = ++setups;
 }
 
 void Board::recountLiberties(int head)

@@ -101,6 +101,11 @@ public:
     // for `colour`.
     bool inOpenArea(int p, uint8_t colour) const;
 
+    // Makes this board a copy of `from`.  Where this board already holds a
+    // position of the same setup (both reached by play from it), only the
+    // points that play can change are copied.
+    void copyPlayFrom(const Board& from);
+
     // Checks every incremental field against a recount; returns false (and
     // says nothing) on the first difference.  For tests and debug builds.
     bool checkConsistency() const;
@@ -129,6 +134,10 @@ private:
     int lo_ = 0, hi_ = kPoints;  // the region and its neighbours lie in [lo_, hi_)
     int ko_ = kNoPoint;
     int targetsLeft_ = 0;
+    // The setup this board's position was played from, and the points play
+    // can change: the span and every stone of a chain that reaches into it.
+    uint64_t setup_ = 0;
+    int playLo_ = 0, playHi_ = kPoints;
     int16_t targetList_[kListedTargets];  // the first targetCount_ points, when that many fit
     int targetCount_ = 0;
     int keepLost_ = 0;

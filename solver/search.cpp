@@ -238,7 +238,10 @@ void Search::generate(const Position& p, Mode mode, std::vector<int>& moves) con
 
 void Search::playInto(const Position& from, int move, Position& to)
 {
-    to = from;
+    to.board.copyPlayFrom(from.board);
+    to.toPlay = from.toPlay;
+    to.lastPass = from.lastPass;
+    to.over = from.over;
     if (move == kNoPoint) {
         to.board.pass();
         to.over = from.lastPass;

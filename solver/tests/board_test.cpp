@@ -1,7 +1,8 @@
 // The solver's board against the trainer's rules over random games on visible
 // areas up to 9x9 and on the whole board (the same moves are legal, the same stones are
 // taken), its own incremental fields
-// against a recount, and Benson's test and the frame on small diagrams.
+// against a recount, a position copied over an older one, and Benson's test
+// and the frame on small diagrams.
 // The seed is printed; set VOSTRA_SEED to repeat a run.
 #include <cstdio>
 #include <cstdlib>
@@ -135,4 +136,44 @@ TEST(SolverBoard, FrameStonesAreNeverCapturedAndGiveBackLastLiberties)
     EXPECT_TRUE(b.isFrame(sv::Board::at(2, 1)));
     EXPECT_EQ(b.liberties(sv::Board::at(1, 0)), 1);
     EXPECT_TRUE(b.checkConsistency());
+}
+
+TEST(SolverBoard, ACopyFromAnOlderPositionOfTheSameSetupIsExact)
+{
+    // The region is five points of row 4, the only liberties of a long white
+    // chain along row 5 that runs far out of it; black stones close it in
+    // everywhere else.  Capturing it empties points far from the region and
+    // gives liberties to the black chain along row 6, which does not reach
+    // the region at all.
+    sv::Board b(19, 19);
+    for (int y = 0; y < 19; ++y)
+        for (int x = 0; x < 19; ++x) b.setRegion(sv::Board::at(x, y), x < 5 && y == 4);
+    for (int x = 0; x < 14; ++x) {
+        if (x < 6) b.setStone(sv::Board::at(x, 3), sv::kBlack);
+        if (x >= 5 && x < 13) b.setStone(sv::Board::at(x, 4), sv::kBlack);
+        b.setStone(sv::Board::at(x, 5), x < 13 ? sv::kWhite : sv::kBlack);
+        b.setStone(sv::Board::at(x, 6), sv::kBlack);
+    }
+    b.finishSetup();
+    const sv::Board setup = b;
+    std::mt19937_64 rng(seed());
+    std::vector<sv::Board> older(4, b);
+    int farCaptures = 0;
+    for (int attempt = 0, side = 0; attempt < 2000; ++attempt) {
+        const int p = sv::Board::at(static_cast<int>(rng() % 5), 4);
+        const uint8_t colour = side ? sv::kWhite : sv::kBlack;
+        side ^= 1;
+        if (!b.isLegal(p, colour)) continue;
+        b.play(p, colour);
+        sv::Board& copy = older[rng() % older.size()];
+        copy.copyPlayFrom(b);
+        ASSERT_TRUE(copy.checkConsistency()) << "attempt " << attempt;
+        ASSERT_EQ(copy.hash(), b.hash());
+        for (int q = 0; q < sv::kPoints; ++q) ASSERT_EQ(copy.cell(q), b.cell(q)) << "point " << q;
+        if (b.cell(sv::Board::at(12, 5)) == sv::kEmpty) {
+            ++farCaptures;
+            b.copyPlayFrom(setup);  // back to the start, over a later position
+        }
+    }
+    EXPECT_GT(farCaptures, 0);
 }
