@@ -149,16 +149,17 @@ TEST(CompilerStatement, AKillIsReadInTheRoomNearTheStonesALifeInAllOfIt)
     EXPECT_LT(kill.regionEmpty, live.regionEmpty);
 }
 
-TEST(CompilerStatement, AMainLineThatStartsOutsideTheWallWidensTheArea)
+TEST(CompilerStatement, AMainLineThatPlaysOutsideTheWallWidensTheArea)
 {
-    // The answer attacks the wall from outside: ga and gb must be playable.
+    // The line goes on outside the wall: gb, ga and ge must be playable.
     const int32_t ga = 6, gb = 19 + 6, ge = 4 * 19 + 6;
-    ProblemStatement outside = statementOf(std::string("(;SZ[19]C[White to live]") + kCorner + ";W[ga];B[gb];W[ge])");
+    ProblemStatement outside =
+        statementOf(std::string("(;SZ[19]C[White to live]") + kCorner + ";W[aa];B[gb];W[ga];B[ge])");
     EXPECT_TRUE(outside.region[ga]);
     EXPECT_TRUE(outside.region[gb]);
     EXPECT_TRUE(outside.region[ge]);
-    // A main line that starts inside keeps the area as the stones give it.
-    ProblemStatement inside = statementOf(std::string("(;SZ[19]C[White to live]") + kCorner + ";W[aa];B[ge])");
+    // A main line inside keeps the area as the stones give it.
+    ProblemStatement inside = statementOf(std::string("(;SZ[19]C[White to live]") + kCorner + ";W[aa];B[ba])");
     EXPECT_FALSE(inside.region[ga]);
     EXPECT_FALSE(inside.region[ge]);
 }

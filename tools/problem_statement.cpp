@@ -710,10 +710,10 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                 }
         }
         // The author's main line shows where the fight is.  When a group
-        // must live and the first move lies outside the area (the wall
-        // attacked from outside), the frame would make the wall safe and
-        // close the author's own answer off: then every point the main line
-        // plays on belongs to the area.  (To kill, the frame's room is cut
+        // must live and a move of it lies outside the area (the wall attacked
+        // from outside, the opponent connecting his stones), the frame there
+        // would make the wall safe and close the author's own line off: then
+        // every point the main line plays on belongs to the area.  (To kill, the frame's room is cut
         // on purpose, and stays as it is.)
         if (kind && defendsOwn(*kind) && !targets.empty() && !s.openArea && racer.empty()) {
             std::vector<int32_t> mainLine;
@@ -729,7 +729,7 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                 return inFlood[p] || (x > 0 && inFlood[p - 1]) || (x + 1 < w && inFlood[p + 1]) ||
                        (y > 0 && inFlood[p - w]) || (y + 1 < h && inFlood[p + w]);
             };
-            if (!mainLine.empty() && !inArea(mainLine[0]))
+            if (std::any_of(mainLine.begin(), mainLine.end(), [&](int32_t p) { return !inArea(p); }))
                 for (int32_t p : mainLine)
                     if (!s.stones[p]) inFlood[p] = 1;
         }
