@@ -122,6 +122,7 @@ bool Search::capturedForSure(const Position& p) const
     TargetWalk walk(b);
     for (int q; (q = walk.next()) != kNoPoint;) {
         if (b.cell(q) != targets || seen(heads, chains, b.chain(q))) continue;
+        if (b.liberties(q) > 3) return false;  // more than the eye space can hold
         heads[chains++] = b.chain(q);
         int s = q;
         do {
