@@ -713,8 +713,8 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
         // must live and a move of it lies outside the area (the wall attacked
         // from outside, the opponent connecting his stones), the frame there
         // would make the wall safe and close the author's own line off: then
-        // every point the main line plays on belongs to the area.  (To kill, the frame's room is cut
-        // on purpose, and stays as it is.)
+        // every point the main line plays on belongs to the area.  (To kill,
+        // the room is cut on purpose and stays as it is.)
         if (kind && defendsOwn(*kind) && !targets.empty() && !s.openArea && racer.empty()) {
             std::vector<int32_t> mainLine;
             for (int32_t node = t.nodes[0].firstChild; node >= 0; node = t.nodes[node].firstChild)
