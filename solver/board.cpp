@@ -449,7 +449,7 @@ bool Board::targetSafe() const
         colour = cell_[p];
     }
     uint8_t alive[kPoints];
-    if (!aliveChains(colour, alive, true)) return false;
+    if (!aliveChains(colour, alive)) return false;
     TargetWalk again(*this);
     for (int p; (p = again.next()) != kNoPoint;)
         if (alive[head_[p]]) return true;
@@ -481,12 +481,12 @@ void Board::bensonAlive(uint8_t colour, std::vector<uint8_t>& out) const
 {
     out.assign(kPoints, 0);
     uint8_t alive[kPoints];
-    aliveChains(colour, alive, false);
+    aliveChains(colour, alive);
     for (int p = lo_; p < hi_; ++p)
         if (cell_[p] == colour && (alive[head_[p]] || safe_[head_[p]])) out[p] = 1;
 }
 
-bool Board::aliveChains(uint8_t colour, uint8_t* alive, bool nearTargets) const
+bool Board::aliveChains(uint8_t colour, uint8_t* alive) const
 {
     // Benson: a set of chains is unconditionally alive when each has two
     // vital regions (regions enclosed by the set, whose every empty point is

@@ -112,9 +112,8 @@ public:
 
 private:
     // alive[head] = 1 for each chain of `colour` that Benson's test finds
-    // unconditionally alive; false when there is none.  nearTargets: looks
-    // only at regions that touch a target stone (quicker, finds a subset).
-    bool aliveChains(uint8_t colour, uint8_t* alive, bool nearTargets) const;
+    // unconditionally alive; false when there is none.
+    bool aliveChains(uint8_t colour, uint8_t* alive) const;
     void recountLiberties(int head);
     void removeChain(int head);
     void mergeInto(int keep, int gone);
