@@ -468,8 +468,9 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
                     c.dn = leaf.dn = moves;
                 else
                     c.pn = leaf.pn = moves;
-                // Targets short of liberties are near capture: that side of
-                // the node starts dearer in proportion.
+                // The more liberties the targets have, the dearer their
+                // capture is to prove: that side starts at the mobility times
+                // the cube of their liberties (capped).
                 const uint32_t libs = targetLiberties(next.board);
                 const uint32_t weight = std::max<uint32_t>(1, std::min<uint32_t>(libs * libs * libs, kLibertyWeightCap));
                 if (rules_.liveType)
