@@ -161,23 +161,21 @@ void Board::finishSetup()
     // What play can change: the span, the stones of every chain with a stone
     // in it (a merge relabels them all, a capture empties them) and of every
     // chain next to those (a capture gives it liberties).
+    auto isStone = [&](int p) { return cell_[p] == kBlack || cell_[p] == kWhite; };
+    uint8_t inSpan[kPoints] = {}, changes[kPoints] = {};  // by chain head
+    for (int p = lo_; p < hi_; ++p)
+        if (isStone(p)) inSpan[head_[p]] = changes[head_[p]] = 1;
+    for (int p = 0; p < kPoints; ++p)
+        if (isStone(p) && inSpan[head_[p]])
+            for (int d : kDelta)
+                if (isStone(p + d)) changes[head_[p + d]] = 1;
     playLo_ = lo_;
     playHi_ = hi_;
-    uint8_t near[kPoints] = {};
-    for (int p = lo_; p < hi_; ++p)
-        if (cell_[p] == kBlack || cell_[p] == kWhite) near[head_[p]] = 1;
-    for (int round = 0; round < 2; ++round) {
-        uint8_t next[kPoints] = {};
-        for (int p = 0; p < kPoints; ++p) {
-            if ((cell_[p] != kBlack && cell_[p] != kWhite) || !near[head_[p]]) continue;
+    for (int p = 0; p < kPoints; ++p)
+        if (isStone(p) && changes[head_[p]]) {
             playLo_ = std::min(playLo_, p);
             playHi_ = std::max(playHi_, p + 1);
-            for (int d : kDelta)
-                if (cell_[p + d] == kBlack || cell_[p + d] == kWhite) next[head_[p + d]] = 1;
         }
-        if (round == 0)
-            for (int p = 0; p < kPoints; ++p) near[p] |= next[p];
-    }
     static std::atomic<uint64_t> setups{0};
     setup_ = ++setups;
 }

@@ -1,6 +1,7 @@
 #include "tools/problem_statement.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace sv = vostra::solver;
@@ -8,6 +9,13 @@ namespace sv = vostra::solver;
 namespace {
 
 // ---- the words of the goal ---------------------------------------------------
+
+// The four neighbours of point p on a w x h board; -1 past an edge.
+std::array<int32_t, 4> neighboursOf(int32_t p, int32_t w, int32_t h)
+{
+    const int32_t x = p % w, y = p / w;
+    return {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1};
+}
 
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -130,11 +138,8 @@ std::vector<Flood> floods(const ProblemStatement& s, const std::vector<uint8_t>&
     std::vector<int32_t> seen(static_cast<size_t>(n), -1);
     std::vector<Flood> result;
     auto neighbours = [&](int32_t p, auto f) {
-        const int32_t x = p % w, y = p / w;
-        if (x > 0) f(p - 1);
-        if (x + 1 < w) f(p + 1);
-        if (y > 0) f(p - w);
-        if (y + 1 < h) f(p + w);
+        for (int32_t q : neighboursOf(p, w, h))
+            if (q >= 0) f(q);
     };
     auto passable = [&](int32_t p) {
         if (s.stones[p] == colour) return true;
@@ -207,8 +212,8 @@ void chainAt(const ProblemStatement& s, int32_t start, std::vector<int32_t>& sto
     seen[start] = 1;
     liberties = 0;
     for (size_t i = 0; i < stones.size(); ++i) {
-        const int32_t p = stones[i], x = p % w, y = p / w;
-        for (int32_t q : {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1}) {
+        const int32_t p = stones[i];
+        for (int32_t q : neighboursOf(p, w, h)) {
             if (q < 0 || seen[q]) continue;
             if (s.stones[q] == s.stones[start]) {
                 seen[q] = 1;
@@ -230,8 +235,7 @@ std::vector<int32_t> raceInContact(const ProblemStatement& s, int32_t colour, st
     auto touching = [&](const std::vector<int32_t>& stones, int32_t other) {
         std::vector<int32_t> starts;
         for (int32_t q : stones) {
-            const int32_t x = q % w, y = q / w;
-            for (int32_t r : {x > 0 ? q - 1 : -1, x + 1 < w ? q + 1 : -1, y > 0 ? q - w : -1, y + 1 < h ? q + w : -1})
+            for (int32_t r : neighboursOf(q, w, h))
                 if (r >= 0 && s.stones[r] == other) starts.push_back(r);
         }
         return starts;
@@ -610,8 +614,7 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
         targetsRun = s.openArea;
         for (const Flood& f : theirFloods)
             if (f.escapes)
-                for (int32_t p : f.points)
-                    targetsRun |= std::binary_search(targets.begin(), targets.end(), p);
+                for (int32_t p : f.points) targetsRun |= std::binary_search(targets.begin(), targets.end(), p);
     }
     for (int32_t p : targets) s.goal.targets.push_back({static_cast<int8_t>(p % w), static_cast<int8_t>(p / w)});
 
@@ -636,9 +639,7 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                 if (f.escapes) continue;
                 bool touches = false;
                 for (int32_t p : f.points) {
-                    const int32_t x = p % w, y = p / w;
-                    for (int32_t q :
-                         {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
+                    for (int32_t q : neighboursOf(p, w, h))
                         if (q >= 0 && isTarget[q] && s.stones[q] != s.stones[p] && s.stones[p]) touches = true;
                 }
                 if (touches) addFlood(f);
@@ -650,18 +651,14 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
             int32_t liberties = 0;
             for (int32_t p = 0; p < w * h; ++p) {
                 if (s.stones[p] == 0 || isTarget[p] || (s.stones[p] == s.stones[targets[0]]) || inFlood[p]) continue;
-                const int32_t x = p % w, y = p / w;
                 bool touches = false;
-                for (int32_t q :
-                     {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
+                for (int32_t q : neighboursOf(p, w, h))
                     if (q >= 0 && isTarget[q]) touches = true;
                 if (!touches) continue;
                 chainAt(s, p, stones, liberties);
                 for (int32_t c : stones) {
                     inFlood[c] = 1;
-                    const int32_t cx = c % w, cy = c / w;
-                    for (int32_t q :
-                         {cx > 0 ? c - 1 : -1, cx + 1 < w ? c + 1 : -1, cy > 0 ? c - w : -1, cy + 1 < h ? c + w : -1})
+                    for (int32_t q : neighboursOf(c, w, h))
                         if (q >= 0 && s.stones[q] == 0) inFlood[q] = 1;
                 }
             }
@@ -673,10 +670,8 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                 for (int32_t p : *chain) inFlood[p] = 1;
             std::vector<uint8_t> grown = inFlood;
             for (int32_t p = 0; p < w * h; ++p) {
-                const int32_t x = p % w, y = p / w;
                 if (inFlood[p]) continue;
-                for (int32_t q :
-                     {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
+                for (int32_t q : neighboursOf(p, w, h))
                     if (q >= 0 && inFlood[q] && box[p]) grown[p] = 1;
             }
             inFlood = grown;
@@ -695,9 +690,8 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                     queue.push_back(p);
                 }
             for (size_t i = 0; i < queue.size(); ++i) {
-                const int32_t p = queue[i], x = p % w, y = p / w;
-                for (int32_t q :
-                     {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
+                const int32_t p = queue[i];
+                for (int32_t q : neighboursOf(p, w, h))
                     if (q >= 0 && inFlood[q] && dist[q] < 0) {
                         dist[q] = dist[p] + 1;
                         queue.push_back(q);
@@ -725,9 +719,9 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                             mainLine.push_back(y * w + x);
                     }
             auto inArea = [&](int32_t p) {
-                const int32_t x = p % w, y = p / w;
-                return inFlood[p] || (x > 0 && inFlood[p - 1]) || (x + 1 < w && inFlood[p + 1]) ||
-                       (y > 0 && inFlood[p - w]) || (y + 1 < h && inFlood[p + w]);
+                bool near = inFlood[p] != 0;
+                for (int32_t q : neighboursOf(p, w, h)) near |= q >= 0 && inFlood[q];
+                return near;
             };
             if (std::any_of(mainLine.begin(), mainLine.end(), [&](int32_t p) { return !inArea(p); }))
                 for (int32_t p : mainLine)
@@ -735,12 +729,9 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
         }
         for (int32_t p = 0; p < w * h; ++p) {
             if (!inFlood[p]) continue;
-            const int32_t x = p % w, y = p / w;
             s.region[p] = 1;
-            if (x > 0) s.region[p - 1] = 1;
-            if (x + 1 < w) s.region[p + 1] = 1;
-            if (y > 0) s.region[p - w] = 1;
-            if (y + 1 < h) s.region[p + w] = 1;
+            for (int32_t q : neighboursOf(p, w, h))
+                if (q >= 0) s.region[q] = 1;
         }
         if (s.openArea) {
             // Three lines around the targets, inside the box.
@@ -770,9 +761,7 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                     stack.pop_back();
                     members.push_back(p);
                     if (!box[p] || open[p] || beyondReach[p]) outside = true;
-                    const int32_t x = p % w, y = p / w;
-                    for (int32_t q :
-                         {x > 0 ? p - 1 : -1, x + 1 < w ? p + 1 : -1, y > 0 ? p - w : -1, y + 1 < h ? p + w : -1})
+                    for (int32_t q : neighboursOf(p, w, h))
                         if (q >= 0 && !s.region[q] && component[q] < 0) {
                             component[q] = start;
                             stack.push_back(q);
@@ -798,7 +787,8 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
             std::string("the goal \"") + goalKindName(*kind) + "\" names no stones: no marks and no enclosed group";
     } else if (targetsRun) {
         s.expressible = false;
-        s.whyNot = "the stones to capture can run out of the area (an open fight): the solver's frame would hold them in";
+        s.whyNot =
+            "the stones to capture can run out of the area (an open fight): the solver's frame would hold them in";
     } else if (s.goal.kind == sv::GoalKind::Connect || s.goal.kind == sv::GoalKind::Cut) {
         s.expressible = false;
         s.whyNot = std::string("the solver does not read \"") + goalKindName(s.goal.kind) + "\" goals yet";
