@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "solver/ladder.h"
+
 namespace vostra::solver {
 
 namespace {
@@ -94,7 +96,8 @@ Eval Search::evaluate(const Position& p, bool doublePass, bool knownUnsafe) cons
 Eval Search::leafEval(const Position& p, bool doublePass, Mode mode, bool knownUnsafe) const
 {
     const Eval e = evaluate(p, doublePass, knownUnsafe);
-    if (e == Eval::Open && !doublePass && capturedForSure(p)) return rules_.liveType ? Eval::Loss : Eval::Win;
+    if (e == Eval::Open && !doublePass && (capturedForSure(p) || capturedByLadder(p, mode)))
+        return rules_.liveType ? Eval::Loss : Eval::Win;
     // Targets that live to the end of the game without being safe: seki.
     if (doublePass && e == Eval::Loss && rules_.liveType && (mode & kSekiWins) && p.board.targetsLeft() > 0)
         return Eval::Win;
@@ -179,6 +182,14 @@ bool Search::capturedForSure(const Position& p) const
         if (outside <= theirMoves) return false;
     }
     return true;
+}
+
+bool Search::capturedByLadder(const Position& p, Mode mode) const
+{
+    // A defender's move elsewhere could take stones that must be kept.
+    if (p.board.hasKeep()) return false;
+    const uint8_t attacker = rules_.liveType ? opposite(rules_.owner) : rules_.owner;
+    return ladderCaptures(p.board, attacker, p.toPlay == attacker, ignoresKo(attacker, mode));
 }
 
 void Search::generate(const Position& p, Mode mode, std::vector<int>& moves) const

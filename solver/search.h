@@ -72,6 +72,9 @@ public:
     // stones marked to keep, nor when the targets' side may end the game by
     // a second pass.
     bool capturedForSure(const Position& p) const;
+    // Whether the targets are lost to a ladder (see ladder.h), in `mode`.
+    // Never with stones marked to keep.
+    bool capturedByLadder(const Position& p, Mode mode) const;
 
     // Legal moves of the side to play in mode, in search order; the pass
     // (kNoPoint) last.

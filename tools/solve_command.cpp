@@ -1,7 +1,7 @@
-// vostra-problems solve [--goal GOAL] [--budget MS] [--memory MB] [--json] PATH...
+// vostra-problems solve [--goal GOAL] [--budget MS] [--memory MB] [--json] [--area] PATH...
 // Solves every problem of the files and folders named and prints, per
 // problem, the goal, the result, the correct first moves, the proof's size
-// and the time.
+// and the time; with --area, a drawing of the area of play too.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -23,8 +23,10 @@ namespace sv = vostra::solver;
 namespace {
 
 const char kUsage[] =
-    "usage: vostra-problems solve [--goal GOAL] [--budget MS] [--memory MB] [--json] PATH...\n"
-    "  GOAL: live, live-clean, kill, capture, escape, connect, cut, race or ko\n";
+    "usage: vostra-problems solve [--goal GOAL] [--budget MS] [--memory MB] [--json] [--area] PATH...\n"
+    "  GOAL: live, live-clean, kill, capture, escape, connect, cut, race or ko\n"
+    "  --area: draw the area the solver plays in (X/O stones in it, x/o outside it, * the stones\n"
+    "          the goal is about, . its empty points, - empty points outside it)\n";
 
 std::string pointText(sv::Point p) { return p.isPass() ? "" : sgfPoint(p.x, p.y); }
 
@@ -89,7 +91,40 @@ std::string describeGoal(const ProblemStatement& s)
     return g;
 }
 
-void solveOne(Job& job, const StatementOptions& options, const sv::Budget& budget, bool json)
+// The area of play over the box that holds it, one line wider on each side,
+// row by row as the file has it (top row first), with the column letters.
+std::string drawArea(const ProblemStatement& s)
+{
+    int32_t x0 = s.width, y0 = s.height, x1 = -1, y1 = -1;
+    for (int32_t y = 0; y < s.height; ++y)
+        for (int32_t x = 0; x < s.width; ++x)
+            if (s.region[y * s.width + x]) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+                y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    if (x1 < 0) return "    (no area)\n";
+    x0 = std::max(0, x0 - 1), y0 = std::max(0, y0 - 1);
+    x1 = std::min(s.width - 1, x1 + 1), y1 = std::min(s.height - 1, y1 + 1);
+    std::vector<uint8_t> target(s.stones.size(), 0);
+    for (const sv::Point& t : s.goal.targets) target[t.y * s.width + t.x] = 1;
+    std::string o = "      ";
+    for (int32_t x = x0; x <= x1; ++x) o += sgfPoint(x, 0).substr(0, 1) + " ";
+    o += "\n";
+    for (int32_t y = y0; y <= y1; ++y) {
+        o += "    " + sgfPoint(0, y).substr(1, 1) + " ";
+        for (int32_t x = x0; x <= x1; ++x) {
+            const int32_t i = y * s.width + x;
+            const int8_t c = s.stones[i];
+            const bool in = s.region[i] != 0;
+            o += target[i] ? '*' : c > 0 ? (in ? 'X' : 'x') : c < 0 ? (in ? 'O' : 'o') : in ? '.' : '-';
+            o += ' ';
+        }
+        o += "\n";
+    }
+    return o;
+}
+
+void solveOne(Job& job, const StatementOptions& options, const sv::Budget& budget, bool json, bool area)
 {
     const LoadedTree& lt = *job.tree;
     ProblemStatement s;
@@ -199,6 +234,7 @@ void solveOne(Job& job, const StatementOptions& options, const sv::Budget& budge
     if (hasBook && !bookResult.empty()) o += "; book move " + book + " " + bookResult;
     o += "; proof " + std::to_string(proofSize(a.proof) - 1) + " moves, " + std::to_string(a.nodes) + " nodes, " + ms +
          " ms\n";
+    if (area && s.expressible) o += drawArea(s);
     job.output = std::move(o);
 }
 
@@ -208,7 +244,7 @@ int runSolve(int argc, char** argv)
 {
     StatementOptions options;
     sv::Budget budget;
-    bool json = false;
+    bool json = false, area = false;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
@@ -240,6 +276,8 @@ int runSolve(int argc, char** argv)
             budget.memoryBytes = static_cast<size_t>(v) << 20;
         } else if (!std::strcmp(a, "--json")) {
             json = true;
+        } else if (!std::strcmp(a, "--area")) {
+            area = true;
         } else {
             std::fprintf(stderr, "vostra-problems solve: unknown option %s\n%s", a, kUsage);
             return 2;
@@ -265,7 +303,7 @@ int runSolve(int argc, char** argv)
     runJobs(
         jobs.size(),
         [&](size_t i) {
-            solveOne(jobs[i], options, budget, json);
+            solveOne(jobs[i], options, budget, json, area);
             std::lock_guard<std::mutex> lock(printing);
             finished[i] = true;
             while (printed < jobs.size() && finished[printed]) {

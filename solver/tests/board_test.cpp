@@ -2,7 +2,7 @@
 // areas up to 9x9 and on the whole board (the same moves are legal, the same stones are
 // taken), its own incremental fields
 // against a recount, a position copied over an older one, and Benson's test
-// and the frame on small diagrams.
+// and the frame and the ladder reader on small diagrams.
 // The seed is printed; set VOSTRA_SEED to repeat a run.
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +14,7 @@
 
 #include "rules/move.h"
 #include "solver/board.h"
+#include "solver/ladder.h"
 #include "tests/rules_support.h"
 
 namespace sv = vostra::solver;
@@ -29,7 +30,8 @@ uint64_t seed()
 }
 
 // A board from rows of 'X' (black), 'O' (white) and anything else (empty);
-// '#' marks points outside the region, '*' an empty point outside it.
+// '#' marks points outside the region, '*' an empty point outside it, 'o' a
+// white stone marked as a target.
 sv::Board boardFrom(const std::vector<std::string>& rows, uint8_t frameColour = sv::kEmpty)
 {
     sv::Board b(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
@@ -37,8 +39,9 @@ sv::Board boardFrom(const std::vector<std::string>& rows, uint8_t frameColour = 
         for (size_t x = 0; x < rows[y].size(); ++x) {
             const int p = sv::Board::at(static_cast<int>(x), static_cast<int>(y));
             const char c = rows[y][x];
-            b.setStone(p, c == 'X' ? sv::kBlack : c == 'O' ? sv::kWhite : sv::kEmpty);
+            b.setStone(p, c == 'X' ? sv::kBlack : c == 'O' || c == 'o' ? sv::kWhite : sv::kEmpty);
             if (c == '*') b.setRegion(p, false);
+            if (c == 'o') b.markTarget(p);
         }
     if (frameColour != sv::kEmpty)
         b.closeRegion(frameColour);
@@ -176,4 +179,45 @@ TEST(SolverBoard, ACopyFromAnOlderPositionOfTheSameSetupIsExact)
         }
     }
     EXPECT_GT(farCaptures, 0);
+}
+
+TEST(SolverBoard, LaddersAreReadToTheEdgeAndNotThroughABreakerOrACounterAtari)
+{
+    // White's stone in the middle, at two liberties: either atari starts a
+    // ladder that runs to the edge.
+    const std::vector<std::string> ladder = {
+        ".........", ".........", ".........", ".....X...", "...Xo....",
+        "....X....", ".........", ".........", ".........",
+    };
+    EXPECT_TRUE(sv::ladderCaptures(boardFrom(ladder), sv::kBlack, true, false));
+    // Not with only two ataris read, and not with White to move.
+    EXPECT_FALSE(sv::ladderCaptures(boardFrom(ladder), sv::kBlack, true, false, 2));
+    EXPECT_FALSE(sv::ladderCaptures(boardFrom(ladder), sv::kBlack, false, false));
+
+    // White stones on both ways break it.
+    std::vector<std::string> broken = ladder;
+    broken[1] = ".O.......";
+    broken[7] = ".......O.";
+    EXPECT_FALSE(sv::ladderCaptures(boardFrom(broken), sv::kBlack, true, false));
+    broken[1] = ".........";
+    EXPECT_TRUE(sv::ladderCaptures(boardFrom(broken), sv::kBlack, true, false));
+
+    // A black stone next to White's is in atari: White takes it and escapes.
+    std::vector<std::string> counter = ladder;
+    counter[4] = "..OXo....";
+    counter[5] = "...OX....";
+    EXPECT_FALSE(sv::ladderCaptures(boardFrom(counter), sv::kBlack, true, false));
+
+    // In atari with White to move: extending gives two liberties, and the
+    // ladder after it works.
+    std::vector<std::string> atari = ladder;
+    atari[3] = "....XX...";
+    EXPECT_TRUE(sv::ladderCaptures(boardFrom(atari), sv::kBlack, false, false));
+
+    // Black to move takes a stone in atari, unless the ko forbids it.
+    sv::Board ko = boardFrom({"Xo.X", ".X..", "...."});
+    EXPECT_TRUE(sv::ladderCaptures(ko, sv::kBlack, true, false));
+    ko.setKoPoint(sv::Board::at(2, 0));
+    EXPECT_FALSE(sv::ladderCaptures(ko, sv::kBlack, true, false));
+    EXPECT_TRUE(sv::ladderCaptures(ko, sv::kBlack, true, true));
 }
