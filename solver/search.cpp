@@ -14,6 +14,10 @@ constexpr int kMobility = 1;
 // The cost of proving a capture grows with the cube of the targets'
 // liberties, up to this many times the mobility.
 constexpr uint32_t kLibertyWeightCap = 200;
+// A simulation gives up after this many nodes; a child is simulated at most
+// this many times (from different settled siblings).
+constexpr int kSimulationBudget = 2000;
+constexpr int kMaxSimulations = 2;
 
 uint32_t addCapped(uint64_t a, uint64_t b)
 {
@@ -548,6 +552,97 @@ bool Search::crossMode(Mode mode, Child& c) const
     return false;
 }
 
+void Search::simulateSiblings(Mode mode, std::vector<Child>& kids, size_t from, bool ownerWins)
+{
+    const Position& here = line_[ply_];
+    const uint8_t mover = here.toPlay;
+    const uint64_t fromStone = kids[from].move == kNoPoint ? 0 : zobristStone(kids[from].move, mover);
+    for (size_t i = 0; i < kids.size() && !aborted(); ++i) {
+        Child& s = kids[i];
+        if (i == from || s.fixed || s.simulated >= kMaxSimulations) continue;
+        if (ownerWins ? s.pn == 0 : s.dn == 0) continue;
+        if (ownerWins ? s.dn == 0 : s.pn == 0) return;  // the node is settled the other way
+        ++s.simulated;
+        const uint64_t delta = fromStone ^ (s.move == kNoPoint ? 0 : zobristStone(s.move, mover));
+        playInto(here, s.move, line_[ply_ + 1]);
+        ++ply_;
+        keys_[ply_] = s.key;
+        int budget = kSimulationBudget, depth = 0;
+        const bool done = simulate(mode, delta, ownerWins, budget, depth);
+        --ply_;
+        if (!done) continue;
+        s.pn = ownerWins ? 0 : kInfinity;
+        s.dn = ownerWins ? kInfinity : 0;
+        s.depth = depth;
+    }
+}
+
+int Search::simulatedChild(Mode mode, int move, bool ownerWins, int& depth)
+{
+    const Position& here = line_[ply_];
+    Position& next = line_[ply_ + 1];
+    playInto(here, move, next);
+    const uint64_t k = key(next, mode);
+    if (lineIndex(k) >= 0) return 0;
+    if (const Entry* t = table_.find(k); t && (t->pn == 0 || t->dn == 0)) {
+        depth = t->depth;
+        return (t->pn == 0) == ownerWins ? 1 : 0;
+    }
+    const Eval e = leafEval(next, move == kNoPoint && here.lastPass, mode);
+    if (e == Eval::Open) return -1;
+    depth = 0;
+    return (e == Eval::Win) == ownerWins ? 1 : 0;
+}
+
+bool Search::simulate(Mode mode, uint64_t delta, bool ownerWins, int& budget, int& depth)
+{
+    if (--budget < 0 || !tick() || ply_ - base_ >= kMaxPly) return false;
+    const uint64_t before = nodes_;
+    const Position& here = line_[ply_];
+    const bool proverMoves = (here.toPlay == rules_.owner) == ownerWins;
+    // One child: settled as wanted, or settled so by simulation below it.
+    auto settle = [&](int move, int& d) {
+        const int v = simulatedChild(mode, move, ownerWins, d);
+        if (v >= 0) return v == 1;
+        ++ply_;
+        keys_[ply_] = key(line_[ply_], mode);
+        const bool ok = simulate(mode, delta, ownerWins, budget, d);
+        --ply_;
+        return ok;
+    };
+    int move = kNoPoint, d = 0;
+    if (proverMoves) {
+        // The analogue's settling move (0 is the pass, or unknown: a pass
+        // is tried then).
+        const Entry* t = table_.find(keys_[ply_] ^ delta);
+        if (!t || !(ownerWins ? t->pn == 0 : t->dn == 0)) return false;
+        move = t->best;
+        if (move != kNoPoint && (!here.board.inRegion(move) || !here.board.isLegal(move, here.toPlay, ignoresKo(here.toPlay, mode))))
+            return false;
+        if (!settle(move, d)) return false;
+    } else {
+        if (simMoves_.size() <= static_cast<size_t>(ply_)) simMoves_.resize(ply_ + 1);
+        std::vector<int>& moves = simMoves_[ply_];
+        generate(here, mode, moves);
+        int worst = 0;
+        for (size_t i = 0; i < moves.size(); ++i) {
+            if (!settle(moves[i], d)) return false;
+            worst = std::max(worst, d);
+        }
+        d = worst;
+    }
+    depth = std::min(d + 1, 65535);
+    Entry e;
+    e.key = keys_[ply_];
+    e.pn = ownerWins ? 0 : kInfinity;
+    e.dn = ownerWins ? kInfinity : 0;
+    e.work = static_cast<uint32_t>(std::min<uint64_t>(nodes_ - before + 1, 0xFFFFFFFF));
+    e.depth = static_cast<uint16_t>(depth);
+    e.best = static_cast<int16_t>(move);
+    table_.store(e);
+    return true;
+}
+
 Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
 {
     if (!tick()) return {1, 1, 0, kNoLoop};
@@ -630,6 +725,9 @@ Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
             c.fixed = true;
             c.loop = r.loop;
         }
+        // A child settled the way every child must be: its proof may serve
+        // the siblings that differ from it only in the move played.
+        if (!aborted() && !c.fixed && (isOr ? r.dn == 0 : r.pn == 0)) simulateSiblings(mode, kids, best, !isOr);
     }
 
     // The depth of a decided node: the line the proof forces.

@@ -118,6 +118,7 @@ private:
         int depth;
         bool fixed;  // a value that the table does not hold (it leans on the line)
         int loop;
+        int simulated = 0;  // how often its value was sought by simulation
     };
     Value mid(uint32_t thpn, uint32_t thdn, Mode mode);
     // The current position by plain depth-first search in `mode`, for when
@@ -125,6 +126,21 @@ private:
     // ran out.  lined: the result leans on a repetition of the line.  What
     // holds on any line is stored in the table.
     int exhaustive(Mode mode, bool& lined);
+    // Simulation: settles the current position in the direction `ownerWins`
+    // by following, wherever the prover moves, the move that settled the
+    // analogous position (the one whose key differs by `delta`, a sibling's
+    // subtree).  Every move of the other side is checked and every node is
+    // verified by the rules, so what it stores is as sound as a search; it
+    // gives up (false) on a repetition, a missing analogue or after `budget`
+    // nodes.  depth: the proof depth when it succeeds.
+    bool simulate(Mode mode, uint64_t delta, bool ownerWins, int& budget, int& depth);
+    // The child after `move` for a simulation: 1 settled as wanted (depth
+    // set), 0 settled the other way or a repetition, -1 open (it is then in
+    // line_[ply_ + 1]).
+    int simulatedChild(Mode mode, int move, bool ownerWins, int& depth);
+    // After kids[from] was settled the way that the node needs of every
+    // child, tries to settle its open siblings by simulation.
+    void simulateSiblings(Mode mode, std::vector<Child>& kids, size_t from, bool ownerWins);
     // The children of the current position, which must be open (not over).
     bool expand(Mode mode, std::vector<Child>& kids, bool isOr);
     // Whether no target can be safe in `next`, reached from the open position
@@ -147,6 +163,7 @@ private:
     int ply_ = 0;
     std::vector<std::vector<Child>> kids_;
     std::vector<int> moves_;
+    std::vector<std::vector<int>> simMoves_;  // simulate's move lists, by ply
     std::vector<uint64_t> childKeys_;  // expand's scratch: the children's keys and ko points
     std::vector<int> childKos_;
     int koAfter_ = kNoPoint;  // the ko point after the child being expanded
