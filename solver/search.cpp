@@ -100,7 +100,8 @@ Eval Search::evaluate(const Position& p, bool doublePass, bool knownUnsafe) cons
 Eval Search::leafEval(const Position& p, bool doublePass, Mode mode, bool knownUnsafe) const
 {
     const Eval e = evaluate(p, doublePass, knownUnsafe);
-    if (e == Eval::Open && !doublePass && (capturedForSure(p) || capturedByLadder(p, mode)))
+    if (e == Eval::Open && !doublePass &&
+        (capturedForSure(p) || capturedForLackOfRoom(p) || capturedByLadder(p, mode)))
         return rules_.liveType ? Eval::Loss : Eval::Win;
     // Targets that live to the end of the game without being safe: seki.
     if (doublePass && e == Eval::Loss && rules_.liveType && (mode & kSekiWins) && p.board.targetsLeft() > 0)
@@ -186,6 +187,53 @@ bool Search::capturedForSure(const Position& p) const
         if (outside <= theirMoves) return false;
     }
     return true;
+}
+
+bool Search::capturedForLackOfRoom(const Position& p) const
+{
+    const Board& b = p.board;
+    if (b.hasKeep()) return false;
+    const uint8_t targets = rules_.liveType ? rules_.owner : opposite(rules_.owner);
+    const uint8_t attacker = opposite(targets);
+    if (p.toPlay == targets && p.lastPass) return false;
+    uint8_t inRoom[kPoints] = {};
+    int stack[kPoints], top = 0;
+    int apart[2], aparts = 0;  // the points out of touch with the safe stones
+    TargetWalk walk(b);
+    for (int q; (q = walk.next()) != kNoPoint;)
+        if (!inRoom[q]) {
+            inRoom[q] = 1;
+            stack[top++] = q;
+        }
+    while (top > 0) {
+        const int q = stack[--top];
+        const uint8_t c = b.cell(q);
+        if (!b.inRegion(q) || q == b.koPoint() || (c == targets && b.permanentlySafe(q))) return false;
+        bool touchesSafe = false;
+        for (int d : Board::kDelta) {
+            const int r = q + d;
+            const uint8_t rc = b.cell(r);
+            if (rc == kEdge) continue;
+            if (rc == attacker) {
+                if (b.permanentlySafe(r)) {
+                    touchesSafe = true;
+                    continue;
+                }
+                return false;  // a stone the targets' side could capture, or live beside in seki
+            }
+            if (!inRoom[r]) {
+                inRoom[r] = 1;
+                stack[top++] = r;
+            }
+        }
+        if (touchesSafe) continue;
+        if (aparts == 2) return false;
+        apart[aparts++] = q;
+    }
+    if (aparts < 2) return true;
+    for (int d : Board::kDelta)
+        if (apart[0] + d == apart[1]) return true;
+    return false;
 }
 
 bool Search::capturedByLadder(const Position& p, Mode mode) const

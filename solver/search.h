@@ -72,6 +72,17 @@ public:
     // stones marked to keep, nor when the targets' side may end the game by
     // a second pass.
     bool capturedForSure(const Position& p) const;
+    // Whether the targets are sure to be captured for want of room: every
+    // point that their side could ever own around them (reached from them
+    // without crossing the other side's permanently safe stones) lies in
+    // the region, holds no other stone of the other side, no ko and no
+    // chain that is safe already, and no two of those points out of touch
+    // with the safe stones are apart, so two eyes can never form there.
+    // The other side then fills the points next to its safe stones (each
+    // such stone is safe at once) and captures in the eye that is left.
+    // Never with stones marked to keep, nor when the targets' side may end
+    // the game by a second pass.
+    bool capturedForLackOfRoom(const Position& p) const;
     // Whether the targets are lost to a ladder (see ladder.h), in `mode`.
     // Never with stones marked to keep.
     bool capturedByLadder(const Position& p, Mode mode) const;

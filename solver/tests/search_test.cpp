@@ -68,18 +68,25 @@ struct Random {
     int below(int n) { return static_cast<int>(rng() % static_cast<uint64_t>(n)); }
 };
 
-// A random legal position on a board of at most 4x4 with few empty points.
+// A random legal position on a board of at most 4x4 with few empty points;
+// half of them get one more column, empty and outside the region, so that
+// the frame closes the region on that side.
 bool randomProblem(Random& r, sv::Problem& p)
 {
-    p.cols = 3 + r.below(2);
+    const int inner = 3 + r.below(2);
+    const bool framed = r.below(2);
+    p.cols = inner + framed;
     p.rows = 3 + r.below(2);
     const int n = p.cols * p.rows;
     p.stones.assign(n, 0);
+    p.region.clear();
+    if (framed)
+        for (int q = 0; q < n; ++q) p.region.push_back(q % p.cols < inner);
     const int empties = 3 + r.below(5);
-    for (int i = 0; i < n - empties; ++i) {
+    for (int i = 0; i < inner * p.rows - empties; ++i) {
         int q;
         do q = r.below(n);
-        while (p.stones[q]);
+        while (p.stones[q] || q % p.cols >= inner);
         p.stones[q] = r.below(2) ? 1 : -1;
     }
     p.toPlay = r.below(2) ? 1 : -1;
@@ -104,7 +111,6 @@ bool randomProblem(Random& r, sv::Problem& p)
                 p.goal.keep.push_back({static_cast<int8_t>(k % p.cols), static_cast<int8_t>(k / p.cols)});
                 break;
             }
-    p.region.clear();
     try {
         sv::Solver check(p);
     } catch (const std::invalid_argument&) {
@@ -132,6 +138,8 @@ sv::Position positionOf(const sv::Problem& p, uint8_t targetColour)
         }
     for (sv::Point t : p.goal.targets) pos.board.markTarget(sv::Board::at(t.x, t.y));
     for (sv::Point k : p.goal.keep) pos.board.markKeep(sv::Board::at(k.x, k.y));
+    for (size_t q = 0; q < p.region.size(); ++q)
+        pos.board.setRegion(sv::Board::at(static_cast<int>(q) % p.cols, static_cast<int>(q) / p.cols), p.region[q]);
     pos.board.closeRegion(sv::opposite(targetColour));
     return pos;
 }
