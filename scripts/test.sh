@@ -42,7 +42,7 @@ rm -rf "$fuzz_out"
 echo "== fuzzing: life-and-death solver (30 s) =="
 cmake --build build-fuzz -j"$jobs" --target fuzz_solver
 fuzz_out="$(mktemp -d)"
-build-fuzz/fuzz/fuzz_solver -max_total_time=30 -print_final_stats=1 "$fuzz_out"
+build-fuzz/fuzz/fuzz_solver -max_total_time=30 -print_final_stats=1 "$fuzz_out" fuzz/corpus/solver
 rm -rf "$fuzz_out"
 
 echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer =="

@@ -56,6 +56,7 @@ void Search::setLine(const std::vector<Position>& history, const Position& posit
     base_ = ply_ = static_cast<int>(history.size());
     keys_.assign(line_.size(), 0);
     if (kids_.size() < line_.size()) kids_.resize(line_.size());
+    if (simMoves_.size() < line_.size()) simMoves_.resize(line_.size());
     useMode(lineMode_);
 }
 
@@ -669,8 +670,7 @@ bool Search::simulate(Mode mode, uint64_t delta, bool ownerWins, int& budget, in
             return false;
         if (!settle(move, d)) return false;
     } else {
-        if (simMoves_.size() <= static_cast<size_t>(ply_)) simMoves_.resize(ply_ + 1);
-        std::vector<int>& moves = simMoves_[ply_];
+        std::vector<int>& moves = simMoves_[ply_];  // sized with the line: deeper calls keep it in place
         generate(here, mode, moves);
         int worst = 0;
         for (size_t i = 0; i < moves.size(); ++i) {
