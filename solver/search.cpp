@@ -628,19 +628,11 @@ void Search::simulateSiblings(Mode mode, std::vector<Child>& kids, size_t from, 
 
 int Search::simulatedChild(Mode mode, int move, bool ownerWins, int& depth)
 {
-    const Position& here = line_[ply_];
-    Position& next = line_[ply_ + 1];
-    playInto(here, move, next);
-    const uint64_t k = key(next, mode);
-    if (lineIndex(k) >= 0) return 0;
-    if (const Entry* t = table_.find(k); t && (t->pn == 0 || t->dn == 0)) {
-        depth = t->depth;
-        return (t->pn == 0) == ownerWins ? 1 : 0;
-    }
-    const Eval e = leafEval(next, move == kNoPoint && here.lastPass, mode);
-    if (e == Eval::Open) return -1;
-    depth = 0;
-    return (e == Eval::Win) == ownerWins ? 1 : 0;
+    const ChildValue v = childValue(mode, move);
+    if (!v.known) return -1;
+    if (v.pathDependent) return 0;
+    depth = v.depth;
+    return v.ownerWins == ownerWins ? 1 : 0;
 }
 
 bool Search::simulate(Mode mode, uint64_t delta, bool ownerWins, int& budget, int& depth)
