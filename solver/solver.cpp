@@ -278,6 +278,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
     int earlyMove = -1;
     Decided early;
     double earlyMs = 0;
+    uint64_t earlyNodes = 0;
     if (moves.empty() && !over && pos.toPlay == rules_.owner) {
         for (Point m : problem_.tryFirst) {
             int q = kNoPoint;
@@ -297,6 +298,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
             earlyMove = q;
             early = {Outcome::Unconditional, 0, true, depth};
             earlyMs = elapsed();
+            earlyNodes = search_.nodes();
             d = {Outcome::Unconditional, 0, true, depth + 1};
             break;
         }
@@ -307,6 +309,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
     }
     a.result = d.outcome;
     a.resultMs = elapsed();
+    a.resultNodes = search_.nodes();
     a.limit = d.outcome == Outcome::Unproven ? search_.limit() : Limit::None;
     if (a.result == Outcome::Unproven && a.limit == Limit::None) a.limit = Limit::Memory;
 
@@ -324,12 +327,14 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
         legal.push_back(kNoPoint);
         std::vector<Decided> results(legal.size());
         std::vector<double> settledMs(legal.size(), 0);
+        std::vector<uint64_t> settledNodes(legal.size(), 0);
         std::vector<uint8_t> settled(legal.size(), 0);
         for (size_t i = 0; i < legal.size(); ++i)
             if (legal[i] == earlyMove) {
                 results[i] = early;
                 settled[i] = 1;
                 settledMs[i] = earlyMs;
+                settledNodes[i] = earlyNodes;
             }
         // Where the owner moves and has a result, the moves that keep it are
         // found first, each by one search in the mode of that result: no
@@ -363,6 +368,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
                         results[i] = decide(doublePass);
                         settled[i] = 1;
                         settledMs[i] = elapsed();
+                        settledNodes[i] = search_.nodes();
                     }
                     continue;
                 }
@@ -371,6 +377,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
                     results[i] = {d.outcome, d.mode, true, r.depth};
                     settled[i] = 1;
                     settledMs[i] = elapsed();
+                    settledNodes[i] = search_.nodes();
                 }
             }
         }
@@ -381,11 +388,13 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
             search_.setLine(childHistory, child);
             results[i] = decide(legal[i] == kNoPoint && pos.lastPass);
             settledMs[i] = elapsed();
+            settledNodes[i] = search_.nodes();
         }
         for (size_t i = 0; i < legal.size(); ++i) {
             const Decided& c = results[i];
             a.firstMoves.push_back({toPoint(legal[i]), c.outcome, c.outcome == Outcome::Unproven ? 0 : c.depth + 1,
-                                    c.outcome == Outcome::Unproven ? 0 : settledMs[i]});
+                                    c.outcome == Outcome::Unproven ? 0 : settledMs[i],
+                                    c.outcome == Outcome::Unproven ? 0 : settledNodes[i]});
         }
     }
     if (withProof && a.result != Outcome::Unproven && !search_.aborted()) {

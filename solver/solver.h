@@ -136,7 +136,8 @@ struct MoveResult {
     // included: how long the other side resists (the proof found, not a
     // shortest one).
     int depth = 0;
-    double ms = 0;  // when it was settled, from the start of the call
+    double ms = 0;       // when it was settled, from the start of the call
+    uint64_t nodes = 0;  // the nodes searched by then
 };
 
 // The budget covers the whole call.  The result comes first; then the first
@@ -151,6 +152,7 @@ struct Answer {
     uint64_t nodes = 0;
     double ms = 0;
     double resultMs = 0;  // when the result was known, from the start of the call
+    uint64_t resultNodes = 0;  // the nodes searched by then
     size_t peakBytes = 0;
 };
 

@@ -178,12 +178,15 @@ void solveOne(Job& job, const StatementOptions& options, const sv::Budget& budge
     std::string bookResult;
     // When the verdict on the book's move was known: its result and the position's.
     double bookMs = a.ms;
+    uint64_t bookNodes = a.nodes;
     if (hasBook && bookColour == s.toPlay)
         for (const sv::MoveResult& m : a.firstMoves)
             if (pointText(m.move) == book) {
                 bookResult = sv::outcomeName(m.outcome);
-                if (m.outcome != sv::Outcome::Unproven && a.result != sv::Outcome::Unproven)
+                if (m.outcome != sv::Outcome::Unproven && a.result != sv::Outcome::Unproven) {
                     bookMs = std::max(a.resultMs, m.ms);
+                    bookNodes = std::max(a.resultNodes, m.nodes);
+                }
             }
     char ms[32];
     std::snprintf(ms, sizeof ms, "%.1f", a.ms);
@@ -219,6 +222,7 @@ void solveOne(Job& job, const StatementOptions& options, const sv::Budget& budge
         char times[64];
         std::snprintf(times, sizeof times, ",\"resultMs\":%.1f,\"bookMs\":%.1f", a.resultMs, bookMs);
         o += times;
+        o += ",\"bookNodes\":" + std::to_string(bookNodes);
         o += ",\"nodes\":" + std::to_string(a.nodes) + ",\"ms\":" + ms +
              ",\"peakBytes\":" + std::to_string(a.peakBytes) + "}\n";
         job.output = std::move(o);

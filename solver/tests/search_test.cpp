@@ -31,8 +31,13 @@ struct Minimax {
     bool wins(const sv::Position& p)
     {
         if (++nodes > limit) return false;
+        // Every legal move, not the search's own list: moves it leaves out
+        // must not change the result.
         std::vector<int> moves;
-        search.generate(p, mode, moves);
+        const sv::Board& b = p.board;
+        for (int m = b.spanBegin(); m < b.spanEnd(); ++m)
+            if (b.inRegion(m) && b.isLegal(m, p.toPlay, search.ignoresKo(p.toPlay, mode))) moves.push_back(m);
+        moves.push_back(sv::kNoPoint);
         const bool isOr = p.toPlay == owner;
         path.push_back(search.key(p, mode));
         bool result = !isOr;
