@@ -277,8 +277,13 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
     Decided d;
     int earlyMove = -1;
     Decided early;
-    double earlyMs = 0;
-    uint64_t earlyNodes = 0;
+    // When something was settled: the time and the nodes searched by then.
+    struct Stamp {
+        double ms = 0;
+        uint64_t nodes = 0;
+    };
+    auto now = [&] { return Stamp{elapsed(), search_.nodes()}; };
+    Stamp earlyAt;
     if (moves.empty() && !over && pos.toPlay == rules_.owner) {
         for (Point m : problem_.tryFirst) {
             int q = kNoPoint;
@@ -297,8 +302,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
             }
             earlyMove = q;
             early = {Outcome::Unconditional, 0, true, depth};
-            earlyMs = elapsed();
-            earlyNodes = search_.nodes();
+            earlyAt = now();
             d = {Outcome::Unconditional, 0, true, depth + 1};
             break;
         }
@@ -326,15 +330,13 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
             }
         legal.push_back(kNoPoint);
         std::vector<Decided> results(legal.size());
-        std::vector<double> settledMs(legal.size(), 0);
-        std::vector<uint64_t> settledNodes(legal.size(), 0);
+        std::vector<Stamp> settledAt(legal.size());
         std::vector<uint8_t> settled(legal.size(), 0);
         for (size_t i = 0; i < legal.size(); ++i)
             if (legal[i] == earlyMove) {
                 results[i] = early;
                 settled[i] = 1;
-                settledMs[i] = earlyMs;
-                settledNodes[i] = earlyNodes;
+                settledAt[i] = earlyAt;
             }
         // Where the owner moves and has a result, the moves that keep it are
         // found first, each by one search in the mode of that result: no
@@ -367,8 +369,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
                     if (e == Eval::Win) {
                         results[i] = decide(doublePass);
                         settled[i] = 1;
-                        settledMs[i] = elapsed();
-                        settledNodes[i] = search_.nodes();
+                        settledAt[i] = now();
                     }
                     continue;
                 }
@@ -376,8 +377,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
                 if (r.known && r.ownerWins) {
                     results[i] = {d.outcome, d.mode, true, r.depth};
                     settled[i] = 1;
-                    settledMs[i] = elapsed();
-                    settledNodes[i] = search_.nodes();
+                    settledAt[i] = now();
                 }
             }
         }
@@ -387,14 +387,13 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
             Search::playInto(pos, legal[i], child);
             search_.setLine(childHistory, child);
             results[i] = decide(legal[i] == kNoPoint && pos.lastPass);
-            settledMs[i] = elapsed();
-            settledNodes[i] = search_.nodes();
+            settledAt[i] = now();
         }
         for (size_t i = 0; i < legal.size(); ++i) {
             const Decided& c = results[i];
             a.firstMoves.push_back({toPoint(legal[i]), c.outcome, c.outcome == Outcome::Unproven ? 0 : c.depth + 1,
-                                    c.outcome == Outcome::Unproven ? 0 : settledMs[i],
-                                    c.outcome == Outcome::Unproven ? 0 : settledNodes[i]});
+                                    c.outcome == Outcome::Unproven ? 0 : settledAt[i].ms,
+                                    c.outcome == Outcome::Unproven ? 0 : settledAt[i].nodes});
         }
     }
     if (withProof && a.result != Outcome::Unproven && !search_.aborted()) {
