@@ -136,13 +136,16 @@ TEST(CompilerStatement, OpenPositionsAreNotExpressible)
 
 TEST(CompilerStatement, AKillIsReadInTheRoomNearTheStonesALifeInAllOfIt)
 {
-    // A white corner group inside a distant black wall along column h and
-    // row h: ff is four steps from every white stone.
-    const std::string position = "AB[ha][hb][hc][hd][he][hf][hg][hh][ah][bh][ch][dh][eh][fh][gh]AW[bb][cb][bc]";
-    ProblemStatement kill = statementOf("(;SZ[19]C[Black to kill]" + position + ";B[cc])");
-    ProblemStatement live = statementOf("(;SZ[19]C[White to live]" + position + ";W[cc])");
+    // A white group near the corner inside a distant black wall along column
+    // h and row h: ff is five steps from every white stone, the corner point
+    // aa four.  ff's room reaches the wall and is framed; aa lies behind ab
+    // and ba, inside the defender's room, and is not.
+    const std::string position = "AB[ha][hb][hc][hd][he][hf][hg][hh][ah][bh][ch][dh][eh][fh][gh]AW[cc][dc][cd]";
+    ProblemStatement kill = statementOf("(;SZ[19]C[Black to kill]" + position + ";B[bb])");
+    ProblemStatement live = statementOf("(;SZ[19]C[White to live]" + position + ";W[bb])");
     const int32_t w = kill.width, ff = 5 * w + 5, dd = 3 * w + 3;
     EXPECT_TRUE(kill.region[dd]);
+    EXPECT_TRUE(kill.region[0]);
     EXPECT_FALSE(kill.region[ff]);
     EXPECT_TRUE(live.region[dd]);
     EXPECT_TRUE(live.region[ff]);
@@ -158,6 +161,12 @@ TEST(CompilerStatement, AMainLineThatPlaysOutsideTheWallWidensTheArea)
     EXPECT_TRUE(outside.region[ga]);
     EXPECT_TRUE(outside.region[gb]);
     EXPECT_TRUE(outside.region[ge]);
+    // To kill as well: a frame stone on the line would be an attacker's
+    // stone nobody can capture.
+    ProblemStatement kill =
+        statementOf(std::string("(;SZ[19]C[Black to kill]") + kCorner + ";B[aa];W[gb];B[ga];W[ge])");
+    EXPECT_TRUE(kill.region[ga]);
+    EXPECT_TRUE(kill.region[ge]);
     // A main line inside keeps the area as the stones give it.
     ProblemStatement inside = statementOf(std::string("(;SZ[19]C[White to live]") + kCorner + ";W[aa];B[ba])");
     EXPECT_FALSE(inside.region[ga]);
@@ -174,4 +183,15 @@ TEST(CompilerStatement, APointTheAreaClosesInIsPartOfIt)
     const int32_t as = 18 * 19, ar = 17 * 19;
     EXPECT_TRUE(s.region[ar]);
     EXPECT_TRUE(s.region[as]);
+}
+
+TEST(CompilerStatement, AStoneOfTheTargetsColourNextToTheAreaJoinsIt)
+{
+    // White's ed stands outside the wall, touching its stones dd and ec:
+    // left out, its liberty ee would be one nobody may fill.
+    ProblemStatement s = statementOf(std::string("(;SZ[19]C[Black to kill]") + kCorner + "AW[ed];B[aa])");
+    const int32_t ed = 3 * 19 + 4, ee = 4 * 19 + 4, fd = 3 * 19 + 5;
+    EXPECT_TRUE(s.region[ed]);
+    EXPECT_TRUE(s.region[ee]);
+    EXPECT_TRUE(s.region[fd]);
 }

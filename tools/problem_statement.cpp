@@ -703,13 +703,14 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                     beyondReach[p] = 1;
                 }
         }
-        // The author's main line shows where the fight is.  When a group
-        // must live and a move of it lies outside the area (the wall attacked
-        // from outside, the opponent connecting his stones), the frame there
-        // would make the wall safe and close the author's own line off: then
-        // every point the main line plays on belongs to the area.  (To kill,
-        // the room is cut on purpose and stays as it is.)
-        if (kind && defendsOwn(*kind) && !targets.empty() && !s.openArea && racer.empty()) {
+        // The author's main line shows where the fight is.  When a move of it
+        // lies outside the area (the wall attacked from outside, the
+        // defender running along the edge), the frame there would close the
+        // author's own line off: then every point the main line plays on
+        // belongs to the area.  To kill, a frame stone on such a point would
+        // also be an attacker's stone nobody can capture in the defender's
+        // room, and would make a kill look certain that is not.
+        if (kind && !targets.empty() && !s.openArea && racer.empty()) {
             std::vector<int32_t> mainLine;
             for (int32_t node = t.nodes[0].firstChild; node >= 0; node = t.nodes[node].firstChild)
                 for (const char* id : {"B", "W"})
@@ -744,10 +745,37 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                         if (box[y * w + x]) s.region[y * w + x] = 1;
             }
         }
+        // To kill, a stone of the defender's just outside the area, with a
+        // liberty nobody may fill, could never be captured: the targets
+        // would lean on it (a stone standing apart next to the fight, say).
+        // Such chains join the area with their liberties, inside the
+        // attacker's frame.  (To live, the owner's stones outside are its
+        // strength on the open board, as the author means them, and stay.)
+        if (kind && !defendsOwn(*kind) && !s.openArea && !targets.empty()) {
+            const int8_t colour = s.stones[targets[0]];
+            std::vector<uint8_t> join(static_cast<size_t>(w * h), 0);
+            std::vector<int32_t> stones;
+            int32_t liberties = 0;
+            for (int32_t p = 0; p < w * h; ++p) {
+                if (s.stones[p] != colour || s.region[p] || join[p]) continue;
+                bool touches = false;
+                for (int32_t q : neighboursOf(p, w, h)) touches |= q >= 0 && s.region[q];
+                if (!touches) continue;
+                chainAt(s, p, stones, liberties);
+                for (int32_t c : stones) {
+                    join[c] = 1;
+                    for (int32_t q : neighboursOf(c, w, h))
+                        if (q >= 0 && !s.stones[q]) join[q] = 1;
+                }
+            }
+            for (int32_t p = 0; p < w * h; ++p) s.region[p] |= join[p];
+        }
         // Points left out that the area closes in on every side (a corner
         // point behind two points of the area, say) belong to it: a frame
         // stone there would sit inside the fight, a stone nobody can capture.
-        // The room a kill leaves out on purpose stays out.
+        // That holds for the room a kill leaves out too: only what of it
+        // reaches the open side or the wall's far side is framed, as a
+        // thicker wall.
         if (!s.openArea) {
             std::vector<int32_t> component(static_cast<size_t>(w * h), -1), stack, members;
             for (int32_t start = 0; start < w * h; ++start) {
@@ -760,7 +788,7 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                     const int32_t p = stack.back();
                     stack.pop_back();
                     members.push_back(p);
-                    if (!box[p] || open[p] || beyondReach[p]) outside = true;
+                    if (!box[p] || open[p]) outside = true;
                     for (int32_t q : neighboursOf(p, w, h))
                         if (q >= 0 && !s.region[q] && component[q] < 0) {
                             component[q] = start;

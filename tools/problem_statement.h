@@ -13,8 +13,13 @@
 //   side and reaching the board's edge when it comes within three lines of it;
 //   the area of play is the enclosed groups' part of it (see readStatement),
 //   or the whole box when the goal's group is not closed in.  To kill, the
-//   area keeps only the empty points at most two steps from the stones: the
-//   room the defender could make eyes in.
+//   area keeps the empty points at most two steps from the stones (the room
+//   the defender could make eyes in); the points cut off are framed only
+//   where they reach out to the wall, never inside the defender's room.
+//   Where the author's main line plays outside the area, its points join it.
+//   To kill, so do the defender's chains that touch the area from outside,
+//   with their liberties; to live, the owner's stones outside stay its own
+//   safe strength.
 //   Positions whose area is too open for the solver (a whole-board fight, no
 //   enclosed group) are marked as not expressible, with the reason.
 #pragma once
