@@ -195,3 +195,14 @@ TEST(CompilerStatement, AStoneOfTheTargetsColourNextToTheAreaJoinsIt)
     EXPECT_TRUE(s.region[ee]);
     EXPECT_TRUE(s.region[fd]);
 }
+
+TEST(CompilerStatement, NoFrameStoneBesideTheOwnersStonesOutsideTheArea)
+{
+    // White's ae stands outside the wall on the edge; be lies between it
+    // and the wall's bd: the attacker's frame stone there could never be
+    // captured, right beside the owner's strength.
+    ProblemStatement s = statementOf(std::string("(;SZ[19]C[White to live]") + kCorner + "AW[ae];W[aa])");
+    const int32_t be = 4 * 19 + 1, ae = 4 * 19;
+    EXPECT_FALSE(s.region[ae]);
+    EXPECT_TRUE(s.region[be]);
+}

@@ -770,6 +770,27 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
             }
             for (int32_t p = 0; p < w * h; ++p) s.region[p] |= join[p];
         }
+        // To live, the owner's stones outside the area are its safe strength;
+        // an empty point between them and the area is no place for a frame
+        // stone of the attacker's, which nobody could capture: it joins the
+        // area (a corner point beside the owner's stones on the edge, say),
+        // and so on while the area grows.
+        if (kind && defendsOwn(*kind) && !s.openArea && !targets.empty()) {
+            const int8_t colour = s.stones[targets[0]];
+            for (bool grew = true; grew;) {
+                grew = false;
+                for (int32_t p = 0; p < w * h; ++p) {
+                    if (s.region[p] || s.stones[p] || !box[p]) continue;
+                    bool touchesArea = false, touchesOwn = false;
+                    for (int32_t q : neighboursOf(p, w, h)) {
+                        if (q < 0) continue;
+                        touchesArea |= s.region[q] != 0;
+                        touchesOwn |= s.stones[q] == colour && !s.region[q];
+                    }
+                    if (touchesArea && touchesOwn) s.region[p] = grew = true;
+                }
+            }
+        }
         // Points left out that the area closes in on every side (a corner
         // point behind two points of the area, say) belong to it: a frame
         // stone there would sit inside the fight, a stone nobody can capture.

@@ -19,7 +19,8 @@
 //   Where the author's main line plays outside the area, its points join it.
 //   To kill, so do the defender's chains that touch the area from outside,
 //   with their liberties; to live, the owner's stones outside stay its own
-//   safe strength.
+//   safe strength, and the empty points between them and the area join it
+//   (no frame stone of the attacker's stands beside them).
 //   Positions whose area is too open for the solver (a whole-board fight, no
 //   enclosed group) are marked as not expressible, with the reason.
 #pragma once
