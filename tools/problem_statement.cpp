@@ -681,7 +681,6 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
         // out are framed.  (To live, or to capture stones that may run or
         // join a group outside, all of the flood stays.)
         constexpr int32_t kKillReach = 2;
-        std::vector<uint8_t> beyondReach(static_cast<size_t>(w * h), 0);
         if (kind && *kind == sv::GoalKind::Kill && !s.openArea) {
             std::vector<int32_t> dist(static_cast<size_t>(w * h), -1), queue;
             for (int32_t p = 0; p < w * h; ++p)
@@ -698,10 +697,7 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                     }
             }
             for (int32_t p = 0; p < w * h; ++p)
-                if (inFlood[p] && !s.stones[p] && dist[p] > kKillReach) {
-                    inFlood[p] = 0;
-                    beyondReach[p] = 1;
-                }
+                if (inFlood[p] && !s.stones[p] && dist[p] > kKillReach) inFlood[p] = 0;
         }
         // The author's main line shows where the fight is.  When a move of it
         // lies outside the area (the wall attacked from outside, the
@@ -745,49 +741,48 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                         if (box[y * w + x]) s.region[y * w + x] = 1;
             }
         }
-        // To kill, a stone of the defender's just outside the area, with a
-        // liberty nobody may fill, could never be captured: the targets
-        // would lean on it (a stone standing apart next to the fight, say).
-        // Such chains join the area with their liberties, inside the
-        // attacker's frame.  (To live, the owner's stones outside are its
-        // strength on the open board, as the author means them, and stay.)
-        if (kind && !defendsOwn(*kind) && !s.openArea && !targets.empty()) {
+        // What lies just outside the area.  To kill, a stone of the
+        // defender's there, with a liberty nobody may fill, could never be
+        // captured: the targets would lean on it (a stone standing apart next
+        // to the fight, say).  Such chains join the area with their
+        // liberties, inside the attacker's frame.  To live, the owner's
+        // stones outside are its strength on the open board, as the author
+        // means them, and stay; but an empty point between them and the area
+        // is no place for a frame stone of the attacker's, which nobody could
+        // capture: it joins the area (a corner point beside the owner's
+        // stones on the edge, say), and so on while the area grows.
+        if (kind && !s.openArea && !targets.empty()) {
             const int8_t colour = s.stones[targets[0]];
-            std::vector<uint8_t> join(static_cast<size_t>(w * h), 0);
-            std::vector<int32_t> stones;
-            int32_t liberties = 0;
-            for (int32_t p = 0; p < w * h; ++p) {
-                if (s.stones[p] != colour || s.region[p] || join[p]) continue;
-                bool touches = false;
-                for (int32_t q : neighboursOf(p, w, h)) touches |= q >= 0 && s.region[q];
-                if (!touches) continue;
-                chainAt(s, p, stones, liberties);
-                for (int32_t c : stones) {
-                    join[c] = 1;
-                    for (int32_t q : neighboursOf(c, w, h))
-                        if (q >= 0 && !s.stones[q]) join[q] = 1;
-                }
-            }
-            for (int32_t p = 0; p < w * h; ++p) s.region[p] |= join[p];
-        }
-        // To live, the owner's stones outside the area are its safe strength;
-        // an empty point between them and the area is no place for a frame
-        // stone of the attacker's, which nobody could capture: it joins the
-        // area (a corner point beside the owner's stones on the edge, say),
-        // and so on while the area grows.
-        if (kind && defendsOwn(*kind) && !s.openArea && !targets.empty()) {
-            const int8_t colour = s.stones[targets[0]];
-            for (bool grew = true; grew;) {
-                grew = false;
+            auto touchesArea = [&](int32_t p) {
+                for (int32_t q : neighboursOf(p, w, h))
+                    if (q >= 0 && s.region[q]) return true;
+                return false;
+            };
+            if (!defendsOwn(*kind)) {
+                std::vector<uint8_t> join(static_cast<size_t>(w * h), 0);
+                std::vector<int32_t> stones;
+                int32_t liberties = 0;
                 for (int32_t p = 0; p < w * h; ++p) {
-                    if (s.region[p] || s.stones[p] || !box[p]) continue;
-                    bool touchesArea = false, touchesOwn = false;
-                    for (int32_t q : neighboursOf(p, w, h)) {
-                        if (q < 0) continue;
-                        touchesArea |= s.region[q] != 0;
-                        touchesOwn |= s.stones[q] == colour && !s.region[q];
+                    if (s.stones[p] != colour || s.region[p] || join[p] || !touchesArea(p)) continue;
+                    chainAt(s, p, stones, liberties);
+                    for (int32_t c : stones) {
+                        join[c] = 1;
+                        for (int32_t q : neighboursOf(c, w, h))
+                            if (q >= 0 && !s.stones[q]) join[q] = 1;
                     }
-                    if (touchesArea && touchesOwn) s.region[p] = grew = true;
+                }
+                for (int32_t p = 0; p < w * h; ++p) s.region[p] |= join[p];
+            } else {
+                auto touchesOwnOutside = [&](int32_t p) {
+                    for (int32_t q : neighboursOf(p, w, h))
+                        if (q >= 0 && s.stones[q] == colour && !s.region[q]) return true;
+                    return false;
+                };
+                for (bool grew = true; grew;) {
+                    grew = false;
+                    for (int32_t p = 0; p < w * h; ++p)
+                        if (!s.region[p] && !s.stones[p] && box[p] && touchesArea(p) && touchesOwnOutside(p))
+                            s.region[p] = grew = true;
                 }
             }
         }
