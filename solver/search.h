@@ -90,6 +90,18 @@ public:
     // Legal moves of the side to play in mode, in search order; the pass
     // (kNoPoint) last.
     void generate(const Position& p, Mode mode, std::vector<int>& moves) const;
+    // Whether a move from p that leaves the ko point `koAfter` takes a ko
+    // in vain: the side to move in p may not retake kos at once in `mode`,
+    // and the other side may, so it takes the ko back and the first side is
+    // where it was, less that move.  Only where p has no ko point of its own,
+    // no stone to keep, and the stone taken is no target: then nothing but
+    // the move itself was gained or lost.  The search leaves such moves out
+    // of its own lists; a proof still shows them.
+    bool takesKoInVain(const Position& p, Mode mode, int koAfter) const
+    {
+        return koAfter != kNoPoint && p.board.koPoint() == kNoPoint && !ignoresKo(p.toPlay, mode) &&
+               p.board.inRegion(koAfter) && !p.board.isTarget(koAfter) && !p.board.hasKeep();
+    }
     // Plays `move` (kNoPoint: pass) from `from` into `to`.
     static void playInto(const Position& from, int move, Position& to);
 
