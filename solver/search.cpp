@@ -498,6 +498,7 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
             childKeys[i] = keyOf(stones, childKos[i], other, false, false, mode);
         }
         table_.prefetch(childKeys[i]);
+        prefetchCrossMode(childKeys[i], childKos[i], mode);
     }
     for (size_t i = 0; i < moves_.size(); ++i) {
         const int move = moves_[i];
@@ -572,20 +573,29 @@ uint32_t Search::targetLiberties(const Board& b) const
     return total;
 }
 
+uint64_t Search::crossKey(uint64_t key, int koAfter, Mode mode, Mode other) const
+{
+    const uint8_t toPlay = opposite(line_[ply_].toPlay);
+    uint64_t k = key ^ zobristExtra(2 + mode) ^ zobristExtra(2 + other);
+    if (ignoresKo(toPlay, mode) != ignoresKo(toPlay, other)) k ^= zobristKo(koAfter);
+    return k ? k : 1;
+}
+
+void Search::prefetchCrossMode(uint64_t key, int koAfter, Mode mode) const
+{
+    const Mode widest = widestMode();
+    if (mode != widest && (searched_ & (1u << widest))) table_.prefetch(crossKey(key, koAfter, mode, widest));
+    if (mode != 0 && (searched_ & 1u)) table_.prefetch(crossKey(key, koAfter, mode, 0));
+}
+
 bool Search::crossMode(Mode mode, Child& c) const
 {
     // A win where the owner has less is a win; a failure where it has more
     // is a failure.  The ko term of the key differs between modes only for
     // the side whose ko privilege changes.
-    const uint8_t toPlay = opposite(line_[ply_].toPlay);
     const int ko = c.move == kNoPoint ? kNoPoint : koAfter_;
-    auto probe = [&](Mode m) -> const Entry* {
-        uint64_t k = c.key ^ zobristExtra(2 + mode) ^ zobristExtra(2 + m);
-        if (ignoresKo(toPlay, mode) != ignoresKo(toPlay, m)) k ^= zobristKo(ko);
-        if (k == 0) k = 1;
-        return table_.find(k);
-    };
-    const Mode widest = kOwnerWinsKo | (rules_.liveType ? kSekiWins : 0);
+    auto probe = [&](Mode m) { return table_.find(crossKey(c.key, ko, mode, m)); };
+    const Mode widest = widestMode();
     if (mode != widest && (searched_ & (1u << widest)))
         if (const Entry* t = probe(widest); t && t->dn == 0) {
             c.pn = kInfinity;

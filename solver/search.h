@@ -174,6 +174,12 @@ private:
     uint32_t targetLiberties(const Board& b) const;
     // Takes the child's value from the table of a mode that decides it.
     bool crossMode(Mode mode, Child& c) const;
+    // The key in mode `other` of a child of the current position whose key
+    // in `mode` is `key` (koAfter: the ko point the move leaves).
+    uint64_t crossKey(uint64_t key, int koAfter, Mode mode, Mode other) const;
+    // Asks the memory for the entries crossMode() will look at.
+    void prefetchCrossMode(uint64_t key, int koAfter, Mode mode) const;
+    Mode widestMode() const { return kOwnerWinsKo | (rules_.liveType ? kSekiWins : 0); }
     int lineIndex(uint64_t key) const;  // the ply where the line holds `key`, or -1
     bool tick();
 
