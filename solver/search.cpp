@@ -14,6 +14,9 @@ constexpr int kMobility = 1;
 // The cost of proving a capture grows with the cube of the targets'
 // liberties, up to this many times the mobility.
 constexpr uint32_t kLibertyWeightCap = 200;
+// The cost of saving targets with 0, 1 or 2 eye points (see eyePoints),
+// times the mobility.
+constexpr uint32_t kEyeLack[3] = {4, 2, 1};
 // A simulation gives up after this many nodes; a child is simulated at most
 // this many times (from different settled siblings).
 constexpr int kSimulationBudget = 2000;
@@ -544,6 +547,13 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
                     c.dn = leaf.dn = c.dn * weight;
                 else
                     c.pn = leaf.pn = c.pn * weight;
+                // Targets short of eyes are dearer to save: twice with one
+                // eye point, four times with none.
+                const uint32_t lack = kEyeLack[eyePoints(next.board)];
+                if (rules_.liveType)
+                    c.pn = leaf.pn = c.pn * lack;
+                else
+                    c.dn = leaf.dn = c.dn * lack;
             }
             table_.store(leaf);
         }
@@ -553,6 +563,43 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
         if (isOr ? c.pn == 0 : (c.dn == 0 && c.loop == kNoLoop)) break;
     }
     return true;
+}
+
+int Search::eyePoints(const Board& b) const
+{
+    const uint8_t targets = rules_.liveType ? rules_.owner : opposite(rules_.owner);
+    const uint8_t other = opposite(targets);
+    int heads[64], chains = 0, seen[2], eyes = 0;
+    TargetWalk walk(b);
+    for (int q; (q = walk.next()) != kNoPoint;) {
+        const int h = b.chain(q);
+        bool known = false;
+        for (int i = 0; i < chains; ++i) known |= heads[i] == h;
+        if (known) continue;
+        if (chains < 64) heads[chains++] = h;
+        int s = q;
+        do {
+            for (int d : Board::kDelta) {
+                const int e = s + d;
+                if (b.cell(e) != kEmpty || !b.inRegion(e) || (eyes > 0 && seen[0] == e)) continue;
+                int edges = 0;
+                bool closed = true;
+                for (int n : Board::kDelta) {
+                    const uint8_t c = b.cell(e + n);
+                    closed &= c == kEdge || c == targets;
+                    edges += c == kEdge;
+                }
+                if (!closed) continue;
+                int held = 0;
+                for (int n : {kStride + 1, kStride - 1, 1 - kStride, -1 - kStride}) held += b.cell(e + n) == other;
+                if (held >= (edges ? 1 : 2)) continue;  // a false eye
+                seen[eyes++] = e;
+                if (eyes == 2) return 2;
+            }
+            s = b.nextStone(s);
+        } while (s != q);
+    }
+    return eyes;
 }
 
 uint32_t Search::targetLiberties(const Board& b) const
