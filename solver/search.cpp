@@ -14,7 +14,7 @@ constexpr int kMobility = 1;
 // The cost of proving a capture grows with the cube of the targets'
 // liberties, up to this many times the mobility.
 constexpr uint32_t kLibertyWeightCap = 200;
-// The cost of saving targets with 0, 1 or 2 eye points (see eyePoints),
+// The cost of saving targets with 0, 1 or 2 eye points (see targetShape),
 // times the mobility.
 constexpr uint32_t kEyeLack[3] = {4, 2, 1};
 // A simulation gives up after this many nodes; a child is simulated at most
@@ -541,7 +541,8 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
                 // The more liberties the targets have, the dearer their
                 // capture is to prove: that side starts at the mobility times
                 // the cube of their liberties (capped).
-                const uint32_t libs = targetLiberties(next.board);
+                const TargetShape shape = targetShape(next.board);
+                const uint32_t libs = shape.liberties;
                 const uint32_t weight = std::max<uint32_t>(1, std::min<uint32_t>(libs * libs * libs, kLibertyWeightCap));
                 if (rules_.liveType)
                     c.dn = leaf.dn = c.dn * weight;
@@ -549,7 +550,7 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
                     c.pn = leaf.pn = c.pn * weight;
                 // Targets short of eyes are dearer to save: twice with one
                 // eye point, four times with none.
-                const uint32_t lack = kEyeLack[eyePoints(next.board)];
+                const uint32_t lack = kEyeLack[shape.eyePoints];
                 if (rules_.liveType)
                     c.pn = leaf.pn = c.pn * lack;
                 else
@@ -565,23 +566,25 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
     return true;
 }
 
-int Search::eyePoints(const Board& b) const
+Search::TargetShape Search::targetShape(const Board& b) const
 {
     const uint8_t targets = rules_.liveType ? rules_.owner : opposite(rules_.owner);
     const uint8_t other = opposite(targets);
-    int heads[64], chains = 0, seen[2], eyes = 0;
+    TargetShape shape;
+    int heads[64], chains = 0, seen[2];
     TargetWalk walk(b);
     for (int q; (q = walk.next()) != kNoPoint;) {
+        if (b.cell(q) != targets) continue;
         const int h = b.chain(q);
         bool known = false;
         for (int i = 0; i < chains; ++i) known |= heads[i] == h;
         if (known) continue;
         if (chains < 64) heads[chains++] = h;
-        int s = q;
-        do {
+        shape.liberties += b.liberties(q);
+        for (int s = q; shape.eyePoints < 2;) {
             for (int d : Board::kDelta) {
                 const int e = s + d;
-                if (b.cell(e) != kEmpty || !b.inRegion(e) || (eyes > 0 && seen[0] == e)) continue;
+                if (b.cell(e) != kEmpty || !b.inRegion(e) || (shape.eyePoints > 0 && seen[0] == e)) continue;
                 int edges = 0;
                 bool closed = true;
                 for (int n : Board::kDelta) {
@@ -593,31 +596,14 @@ int Search::eyePoints(const Board& b) const
                 int held = 0;
                 for (int n : {kStride + 1, kStride - 1, 1 - kStride, -1 - kStride}) held += b.cell(e + n) == other;
                 if (held >= (edges ? 1 : 2)) continue;  // a false eye
-                seen[eyes++] = e;
-                if (eyes == 2) return 2;
+                seen[shape.eyePoints++] = e;
+                if (shape.eyePoints == 2) break;
             }
             s = b.nextStone(s);
-        } while (s != q);
+            if (s == q) break;
+        }
     }
-    return eyes;
-}
-
-uint32_t Search::targetLiberties(const Board& b) const
-{
-    const uint8_t targets = rules_.liveType ? rules_.owner : opposite(rules_.owner);
-    uint32_t total = 0;
-    int heads[64], n = 0;
-    TargetWalk walk(b);
-    for (int q; (q = walk.next()) != kNoPoint;) {
-        if (b.cell(q) != targets) continue;
-        const int h = b.chain(q);
-        bool seen = false;
-        for (int i = 0; i < n; ++i) seen |= heads[i] == h;
-        if (seen) continue;
-        if (n < 64) heads[n++] = h;
-        total += b.liberties(q);
-    }
-    return total;
+    return shape;
 }
 
 uint64_t Search::crossKey(uint64_t key, int koAfter, Mode mode, Mode other) const

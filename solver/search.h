@@ -169,14 +169,16 @@ private:
     // Whether no target can be safe in `next`, reached from the open position
     // `here` by `move`, because none was in `here` and the move cannot change that.
     bool safetyUnchanged(const Position& here, int move, const Position& next) const;
-    // The liberties of the target chains, summed (a guide for the search's
-    // costs, not a rule: past 64 chains some may count twice).
-    uint32_t targetLiberties(const Board& b) const;
-    // The eye points of the target chains, counted up to two: their empty
-    // liberties in the region whose every neighbour is a stone of theirs or
-    // the edge, with fewer than two diagonal points held by the other side
-    // (fewer than one at the edge).  Also a guide for the costs only.
-    int eyePoints(const Board& b) const;
+    // What the target chains have, a guide for the search's costs and not a
+    // rule: their liberties, summed (past 64 chains some may count twice),
+    // and their eye points, counted up to two (empty liberties in the region
+    // whose every neighbour is a stone of theirs or the edge, with fewer than
+    // two diagonal points held by the other side, fewer than one at the edge).
+    struct TargetShape {
+        uint32_t liberties = 0;
+        int eyePoints = 0;
+    };
+    TargetShape targetShape(const Board& b) const;
     // Takes the child's value from the table of a mode that decides it.
     bool crossMode(Mode mode, Child& c) const;
     // The key in mode `other` of a child of the current position whose key
