@@ -245,6 +245,8 @@ bool Search::capturedByLadder(const Position& p, Mode mode) const
     // A defender's move elsewhere could take stones that must be kept.
     if (p.board.hasKeep()) return false;
     const uint8_t attacker = rules_.liveType ? opposite(rules_.owner) : rules_.owner;
+    // The targets' side could pass now and end the game with them on the board.
+    if (p.toPlay != attacker && p.lastPass) return false;
     return ladderCaptures(p.board, attacker, p.toPlay == attacker, ignoresKo(attacker, mode));
 }
 

@@ -84,7 +84,8 @@ public:
     // the game by a second pass.
     bool capturedForLackOfRoom(const Position& p) const;
     // Whether the targets are lost to a ladder (see ladder.h), in `mode`.
-    // Never with stones marked to keep.
+    // Never with stones marked to keep, nor when the targets' side may end
+    // the game by a second pass.
     bool capturedByLadder(const Position& p, Mode mode) const;
 
     // Legal moves of the side to play in mode, in search order; the pass
