@@ -102,6 +102,14 @@ TEST(CompilerStatement, TargetsComeFromMarksOrTheEnclosedGroup)
     EXPECT_EQ(white.toPlay, -1);
     EXPECT_EQ(white.goal.kind, sv::GoalKind::Live);
 
+    // A race whose only shut-in group is White's own: the aim is the
+    // opponent's weakest chain beside it, and White's chain must survive.
+    ProblemStatement race =
+        statementOf("(;SZ[19]C[White to win the capturing race]AB[ca][cb][db][ac][bc]AW[ba][ab][bb];W[aa])");
+    EXPECT_EQ(race.goal.kind, sv::GoalKind::CapturingRace);
+    EXPECT_EQ(points(race), "ac bc ");
+    EXPECT_EQ(race.goal.keep.size(), 3u);
+
     // GBK without CA, as the classical collections have it: 白先活.
     ProblemStatement gbk = statementOf(std::string("(;SZ[19]C[\xb0\xd7\xcf\xc8\xbb\xee]") + kCorner + ";W[ba])");
     EXPECT_TRUE(gbk.goalRead);

@@ -228,9 +228,13 @@ void chainAt(const ProblemStatement& s, int32_t start, std::vector<int32_t>& sto
 
 // A race between open groups: our chain in contact with the opponent that
 // has the fewest liberties, and the largest of the opponent's chains that
-// touch it.  Returns the opponent's chain; ours goes to racer.
-std::vector<int32_t> raceInContact(const ProblemStatement& s, int32_t colour, std::vector<int32_t>& racer)
+// touch it.  Returns the opponent's chain; ours goes to racer.  With `among`,
+// only our chains with a stone there count, and the opponent's chain is the
+// one with the fewest liberties.
+std::vector<int32_t> raceInContact(const ProblemStatement& s, int32_t colour, std::vector<int32_t>& racer,
+                                   const std::vector<int32_t>* among = nullptr)
 {
+    const bool weakest = among != nullptr;
     const int32_t w = s.width, h = s.height;
     auto touching = [&](const std::vector<int32_t>& stones, int32_t other) {
         std::vector<int32_t> starts;
@@ -248,15 +252,21 @@ std::vector<int32_t> raceInContact(const ProblemStatement& s, int32_t colour, st
         if (s.stones[p] != -colour || done[p]) continue;
         chainAt(s, p, stones, liberties);
         for (int32_t q : stones) done[q] = 1;
+        if (among && std::none_of(stones.begin(), stones.end(), [&](int32_t q) {
+                return std::find(among->begin(), among->end(), q) != among->end();
+            }))
+            continue;
         if (!touching(stones, colour).empty() && liberties < bestLiberties) {
             racer = stones;
             bestLiberties = liberties;
         }
     }
     std::vector<int32_t> best;
+    int32_t fewest = 1 << 20;
     for (int32_t start : touching(racer, colour)) {
         chainAt(s, start, stones, liberties);
-        if (stones.size() > best.size()) best = stones;
+        if (weakest ? liberties < fewest : stones.size() > best.size()) best = stones;
+        fewest = std::min(fewest, liberties);
     }
     return best;
 }
@@ -565,8 +575,21 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
         // or enclosed; then our group must live.
         if (*kind == sv::GoalKind::CapturingRace)
             own = markedTheirs.empty() && (!markedOwn.empty() || enclosedTheirs.empty());
+        // Our own group shut in, racing the opponent's chains beside it: the
+        // race is won by taking the weakest of those, ours kept.
+        if (*kind == sv::GoalKind::CapturingRace && own && markedOwn.empty() && !enclosedOwn.empty()) {
+            std::vector<int32_t> contact = raceInContact(s, -s.toPlay, racer, &enclosedOwn);
+            if (!contact.empty()) {
+                own = false;
+                targets = contact;
+            } else {
+                racer.clear();
+            }
+        }
         const std::vector<int32_t>& m = own ? markedOwn : markedTheirs;
-        if (!m.empty()) {
+        if (!targets.empty()) {
+            // the race's chains, found above
+        } else if (!m.empty()) {
             targets = m;
             s.targetsMarked = true;
         } else {
@@ -758,7 +781,7 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                     if (q >= 0 && s.region[q]) return true;
                 return false;
             };
-            if (!defendsOwn(*kind)) {
+            if (!defendsOwn(s.goal.kind)) {
                 std::vector<uint8_t> join(static_cast<size_t>(w * h), 0);
                 std::vector<int32_t> stones;
                 int32_t liberties = 0;

@@ -8,7 +8,10 @@
 //   is inferred: your own enclosed group must live, else the opponent's
 //   enclosed group must die.
 // - Target stones are the stones marked with TR, SQ, MA or CR in the setup;
-//   otherwise the enclosed group the goal is about.
+//   otherwise the enclosed group the goal is about.  A capturing race whose
+//   only shut-in group is our own is won by taking the opponent's chain in
+//   contact with our weakest chain that has fewest liberties, ours kept;
+//   its area is that of a race between open groups.
 // - The area of play is the box around every stone, one line wider on each
 //   side and reaching the board's edge when it comes within three lines of it;
 //   the area of play is the enclosed groups' part of it (see readStatement),
