@@ -700,10 +700,12 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
             inFlood = grown;
         }
         // To kill, the area is the room the defender could make eyes in: the
-        // empty points at most two steps from the stones.  Points farther
-        // out are framed.  (To live, or to capture stones that may run or
-        // join a group outside, all of the flood stays.)
-        constexpr int32_t kKillReach = 2;
+        // empty points at most three steps from the stones.  Points farther
+        // out are framed.  (At two steps the frame stood close enough to
+        // take the defender's room on the edge and let kills look certain
+        // that books answer with a ko.  To live, or to capture stones that
+        // may run or join a group outside, all of the flood stays.)
+        constexpr int32_t kKillReach = 3;
         if (kind && *kind == sv::GoalKind::Kill && !s.openArea) {
             std::vector<int32_t> dist(static_cast<size_t>(w * h), -1), queue;
             for (int32_t p = 0; p < w * h; ++p)

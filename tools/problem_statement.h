@@ -16,7 +16,7 @@
 //   side and reaching the board's edge when it comes within three lines of it;
 //   the area of play is the enclosed groups' part of it (see readStatement),
 //   or the whole box when the goal's group is not closed in.  To kill, the
-//   area keeps the empty points at most two steps from the stones (the room
+//   area keeps the empty points at most three steps from the stones (the room
 //   the defender could make eyes in); the points cut off are framed only
 //   where they reach out to the wall, never inside the defender's room.
 //   Where the author's main line plays outside the area, its points join it.
