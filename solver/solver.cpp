@@ -155,21 +155,19 @@ Engine::Decided Engine::decide(bool doublePass)
     if (!r.known) return d;
     if (!r.ownerWins) return {Outcome::Fails, widest, false, r.depth};
     const int koDepth = r.depth;
+    int sekiDepth = -1;  // the seki proof's depth, where seki holds
     if (sekiGoal_) {
         // Seki before unconditional life: where even seki fails, so does
         // life without it, and the table says so at once.
         r = search_.solve(kSekiWins);
         if (!r.known) return d;
         if (!r.ownerWins) return {Outcome::Ko, widest, true, koDepth};
-        const int sekiDepth = r.depth;
-        r = search_.solve(0);
-        if (!r.known) return d;
-        if (r.ownerWins) return {Outcome::Unconditional, 0, true, r.depth};
-        return {Outcome::Seki, kSekiWins, true, sekiDepth};
+        sekiDepth = r.depth;
     }
     r = search_.solve(0);
     if (!r.known) return d;
     if (r.ownerWins) return {Outcome::Unconditional, 0, true, r.depth};
+    if (sekiDepth >= 0) return {Outcome::Seki, kSekiWins, true, sekiDepth};
     return {Outcome::Ko, widest, true, koDepth};
 }
 

@@ -587,12 +587,10 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
             }
         }
         const std::vector<int32_t>& m = own ? markedOwn : markedTheirs;
-        if (!targets.empty()) {
-            // the race's chains, found above
-        } else if (!m.empty()) {
+        if (targets.empty() && !m.empty()) {
             targets = m;
             s.targetsMarked = true;
-        } else {
+        } else if (targets.empty()) {
             targets = own ? enclosedOwn : enclosedTheirs;
             // A few stones shut in somewhere are seldom what a problem is
             // about when a much larger group of the colour is in the fight:

@@ -132,9 +132,17 @@ uint64_t seed()
     return v;
 }
 
-// The board of a problem, set up as the solver does.
-sv::Position positionOf(const sv::Problem& p, uint8_t targetColour)
+// The search's rules for a problem: its owner and whether the targets must live.
+sv::Rules rulesOf(const sv::Problem& p)
 {
+    const int owner = p.goalFor ? p.goalFor : p.toPlay;
+    return {owner > 0 ? sv::kBlack : sv::kWhite, p.goal.kind == sv::GoalKind::Live};
+}
+
+// The board of a problem, set up as the solver does.
+sv::Position positionOf(const sv::Problem& p, const sv::Rules& rules)
+{
+    const uint8_t targetColour = rules.liveType ? rules.owner : sv::opposite(rules.owner);
     sv::Position pos{sv::Board(p.cols, p.rows), p.toPlay > 0 ? sv::kBlack : sv::kWhite};
     for (int y = 0; y < p.rows; ++y)
         for (int x = 0; x < p.cols; ++x) {
@@ -201,10 +209,8 @@ TEST(SolverSearch, AgreesWithExhaustiveMinimaxInEveryMode)
     for (int round = 0; round < 4000 && compared < wanted; ++round) {
         sv::Problem p;
         if (!randomProblem(r, p)) continue;
-        const int owner = p.goalFor ? p.goalFor : p.toPlay;
-        sv::Rules rules{owner > 0 ? sv::kBlack : sv::kWhite, p.goal.kind == sv::GoalKind::Live};
-        const uint8_t targetColour = rules.liveType ? rules.owner : sv::opposite(rules.owner);
-        const sv::Position pos = positionOf(p, targetColour);
+        const sv::Rules rules = rulesOf(p);
+        const sv::Position pos = positionOf(p, rules);
         sv::Table scratch(1 << 16);
         if (sv::Search(rules, scratch).evaluate(pos, false) != sv::Eval::Open) continue;
         for (sv::Mode mode : {0, 1, 2, 3}) {
@@ -298,10 +304,8 @@ TEST(SolverSearch, TargetsCalledLostAreLostInEveryMode)
     for (int round = 0; round < 6000 && checked < wanted; ++round) {
         sv::Problem p;
         if (!randomProblem(r, p)) continue;
-        const int owner = p.goalFor ? p.goalFor : p.toPlay;
-        sv::Rules rules{owner > 0 ? sv::kBlack : sv::kWhite, p.goal.kind == sv::GoalKind::Live};
-        const uint8_t targetColour = rules.liveType ? rules.owner : sv::opposite(rules.owner);
-        sv::Position pos = positionOf(p, targetColour);
+        const sv::Rules rules = rulesOf(p);
+        sv::Position pos = positionOf(p, rules);
         sv::Table table(1 << 16);
         sv::Search search(rules, table);
         for (int ply = 0; ply < 6; ++ply) {
