@@ -92,16 +92,20 @@ public:
     // (kNoPoint) last.
     void generate(const Position& p, Mode mode, std::vector<int>& moves) const;
     // Whether a move from p that leaves the ko point `koAfter` takes a ko
-    // in vain: the side to move in p may not retake kos at once in `mode`,
-    // and the other side may, so it takes the ko back and the first side is
-    // where it was, less that move.  Only where p has no ko point of its own,
-    // no stone to keep, and the stone taken is no target: then nothing but
-    // the move itself was gained or lost.  The search leaves such moves out
-    // of its own lists; a proof still shows them.
+    // in vain: the owner is to move in p and may not retake kos at once in
+    // `mode`, and the other side may, so it takes the ko back and the owner
+    // is where it was, less that move and with a longer line.  Only where p
+    // has no ko point of its own, no stone to keep, and the stone taken is
+    // no target: then nothing but the move itself was gained or lost.  Never
+    // for the other side: the positions of the exchange stay on its line,
+    // and a repetition of one of them later (a double ko) fails the owner,
+    // so for that side the ko was not taken in vain.  The search leaves such
+    // moves out of its own lists; a proof still shows them.
     bool takesKoInVain(const Position& p, Mode mode, int koAfter) const
     {
-        return koAfter != kNoPoint && p.board.koPoint() == kNoPoint && !ignoresKo(p.toPlay, mode) &&
-               p.board.inRegion(koAfter) && !p.board.isTarget(koAfter) && !p.board.hasKeep();
+        return koAfter != kNoPoint && p.board.koPoint() == kNoPoint && p.toPlay == rules_.owner &&
+               !ignoresKo(p.toPlay, mode) && p.board.inRegion(koAfter) && !p.board.isTarget(koAfter) &&
+               !p.board.hasKeep();
     }
     // Plays `move` (kNoPoint: pass) from `from` into `to`.
     static void playInto(const Position& from, int move, Position& to);

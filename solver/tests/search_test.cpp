@@ -244,6 +244,33 @@ TEST(SolverSearch, AgreesWithExhaustiveMinimaxInEveryMode)
     EXPECT_GE(compared, wanted / 2);
 }
 
+// Two kos beside Black's stones, where Black may retake kos at once: White
+// takes one, then the other, and repeats a position, so Black fails even
+// where seki would do.  White's ko captures must not be passed over as
+// captures in vain.
+TEST(SolverSearch, ADoubleKoFailsTheOwnerWhoWinsEveryKo)
+{
+    sv::Problem p;
+    p.cols = 4;
+    p.rows = 3;
+    p.stones = {0, 1, 0, 0, 1, -1, 0, 0, 0, 0, -1, 0};
+    for (int q = 0; q < 12; ++q) p.region.push_back(q % 4 < 3);
+    p.goal.kind = sv::GoalKind::Live;
+    p.goal.targets.push_back({0, 1});
+    const sv::Rules rules = rulesOf(p);
+    const sv::Position pos = positionOf(p, rules);
+    const sv::Mode mode = sv::kSekiWins | sv::kOwnerWinsKo;
+    sv::Table table(1 << 20);
+    sv::Search search(rules, table);
+    Minimax mm{search, mode, true, rules.owner, 0, 200000, {}};
+    EXPECT_FALSE(mm.wins(pos));
+    search.begin(0, 0);
+    search.setLine({}, pos);
+    const sv::Search::Result got = search.solve(mode);
+    ASSERT_TRUE(got.known);
+    EXPECT_FALSE(got.ownerWins);
+}
+
 TEST(SolverTable, StaysWithinItsBoundWhileItGrows)
 {
     for (size_t bound : {size_t{1} << 20, size_t{3} << 20}) {
