@@ -428,7 +428,7 @@ int Search::exhaustive(Mode mode, bool& lined)
     for (int move : moves) {
         Position& next = line_[ply_ + 1];
         playInto(here, move, next);
-        if (move != kNoPoint && takesKoInVain(here, mode, next.board.koPoint())) continue;
+        if (move == kNoPoint ? passLoses(here, mode) : takesKoInVain(here, mode, next.board.koPoint())) continue;
         const uint64_t k = key(next, mode);
         int w;
         bool childLined = false;
@@ -508,7 +508,7 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
     for (size_t i = 0; i < moves_.size(); ++i) {
         const int move = moves_[i];
         koAfter_ = childKos[i];
-        if (move != kNoPoint && takesKoInVain(here, mode, koAfter_)) continue;
+        if (move == kNoPoint ? passLoses(here, mode) : takesKoInVain(here, mode, koAfter_)) continue;
         Child c{move, childKeys[i], 1, 1, 0, false, kNoLoop};
         if (const int at = lineIndex(c.key); at >= 0) {
             // A repetition: a failure for the owner, on this line only.
@@ -713,6 +713,7 @@ bool Search::simulate(Mode mode, uint64_t delta, bool ownerWins, int& budget, in
         generate(here, mode, moves);
         int worst = 0;
         for (size_t i = 0; i < moves.size(); ++i) {
+            if (moves[i] == kNoPoint && passLoses(here, mode)) continue;
             if (!settle(moves[i], d)) return false;
             worst = std::max(worst, d);
         }

@@ -107,6 +107,15 @@ public:
                !ignoresKo(p.toPlay, mode) && p.board.inRegion(koAfter) && !p.board.isTarget(koAfter) &&
                !p.board.hasKeep();
     }
+    // Whether a pass by the side to move in p is sure to lose for it: the
+    // owner passes, the other side passes back and the game ends with the
+    // targets on the board and not safe, which fails the owner unless the
+    // goal is to live and seki counts (`mode`).  The search leaves such
+    // passes out of its own lists; a proof still shows them.
+    bool passLoses(const Position& p, Mode mode) const
+    {
+        return p.toPlay == rules_.owner && !(rules_.liveType && (mode & kSekiWins));
+    }
     // Plays `move` (kNoPoint: pass) from `from` into `to`.
     static void playInto(const Position& from, int move, Position& to);
 
