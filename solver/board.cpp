@@ -12,6 +12,7 @@ struct Keys {
     uint64_t stone[3][kPoints];
     uint64_t ko[kPoints];
     uint64_t extra[64];
+    uint64_t gone[kPoints];  // a target stone taken from the point
     Keys()
     {
         uint64_t s = 0x9E3779B97F4A7C15ull;
@@ -25,6 +26,7 @@ struct Keys {
             for (auto& k : row) k = next();
         for (auto& k : ko) k = next();
         for (auto& k : extra) k = next();
+        for (auto& k : gone) k = next();
     }
 };
 const Keys& keys()
@@ -99,6 +101,7 @@ void Board::copyPlayFrom(const Board& from)
     targetsLeft_ = from.targetsLeft_;
     keepLost_ = from.keepLost_;
     hash_ = from.hash_;
+    targetsGone_ = from.targetsGone_;
 }
 
 void Board::finishSetup()
@@ -320,6 +323,8 @@ void Board::removeChain(int head)
         if (target_[q]) {
             target_[q] = 0;
             --targetsLeft_;
+            hash_ ^= keys().gone[q];
+            targetsGone_ ^= keys().gone[q];
         }
         if (keep_[q]) {
             keep_[q] = 0;
@@ -421,6 +426,7 @@ uint64_t Board::hashAfter(int p, uint8_t colour, int& koAfter) const
         int q = head;
         do {
             h ^= zobristStone(q, other);
+            if (target_[q]) h ^= keys().gone[q];
             q = next_[q];
         } while (q != head);
         captured += size_[head];
@@ -620,7 +626,14 @@ bool Board::checkConsistency() const
         } while (q != p && count <= kPoints);
         if (count != size_[p]) return false;
     }
-    return h == hash_ && targets == targetsLeft_;
+    // The targets taken: the listed ones that are targets no more.
+    if (targetCount_ <= kListedTargets) {
+        uint64_t gone = 0;
+        for (int i = 0; i < targetCount_; ++i)
+            if (!target_[targetList_[i]]) gone ^= keys().gone[targetList_[i]];
+        if (gone != targetsGone_) return false;
+    }
+    return (h ^ targetsGone_) == hash_ && targets == targetsLeft_;
 }
 
 }  // namespace vostra::solver

@@ -56,6 +56,8 @@ public:
     int spanBegin() const { return lo_; }
     int spanEnd() const { return hi_; }
     int koPoint() const { return ko_; }  // kNoPoint when none
+    // The stones and the targets taken since the setup: a stone played
+    // again where a target was taken is no target, and the goal differs.
     uint64_t hash() const { return hash_; }
 
     // Setup, before play: stones (no captures are made; chains with no
@@ -142,6 +144,7 @@ private:
     int keepLost_ = 0;
     int keepMarked_ = 0;
     uint64_t hash_ = 0;
+    uint64_t targetsGone_ = 0;  // the part of hash_ that keys the targets taken
 };
 
 // Walks the stones still marked as targets: the setup's list where it has

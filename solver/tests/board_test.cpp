@@ -181,6 +181,27 @@ TEST(SolverBoard, ACopyFromAnOlderPositionOfTheSameSetupIsExact)
     EXPECT_GT(farCaptures, 0);
 }
 
+TEST(SolverBoard, AStoneRetakenWhereATargetWasTakenIsNoTargetAndHashesApart)
+{
+    // White's marked stone on b2 is taken by Black's ko capture on c2; White
+    // takes back.  The stones are as they were, but b2 no longer holds a
+    // target: a table must not take the one position for the other.
+    sv::Board k = boardFrom({".XO..", "Xo.O.", ".XO.."});
+    const uint64_t before = k.hash();
+    int koAfter = sv::kNoPoint;
+    const uint64_t predicted = k.hashAfter(sv::Board::at(2, 1), sv::kBlack, koAfter);
+    ASSERT_EQ(k.play(sv::Board::at(2, 1), sv::kBlack), 1);
+    EXPECT_EQ(k.hash(), predicted);
+    EXPECT_EQ(koAfter, sv::Board::at(1, 1));
+    EXPECT_EQ(k.targetsLeft(), 0);
+    k.pass();
+    ASSERT_EQ(k.play(sv::Board::at(1, 1), sv::kWhite), 1);
+    EXPECT_EQ(k.cell(sv::Board::at(1, 1)), sv::kWhite);
+    EXPECT_FALSE(k.isTarget(sv::Board::at(1, 1)));
+    EXPECT_NE(k.hash(), before);
+    EXPECT_TRUE(k.checkConsistency());
+}
+
 TEST(SolverBoard, LaddersAreReadToTheEdgeAndNotThroughABreakerOrACounterAtari)
 {
     // White's stone in the middle, at two liberties: either atari starts a
