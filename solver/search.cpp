@@ -90,15 +90,25 @@ Eval Search::evaluate(const Position& p, bool doublePass, bool knownUnsafe) cons
     const Board& b = p.board;
     if (rules_.liveType) {
         if (b.targetsLeft() == 0) return Eval::Loss;
-        if (!knownUnsafe && b.targetSafe()) return Eval::Win;
+        if (!knownUnsafe && targetSafe(b)) return Eval::Win;
         if (doublePass) return Eval::Loss;  // the caller decides seki
     } else {
         if (b.keepLost()) return Eval::Loss;
         if (b.targetsLeft() == 0) return Eval::Win;
-        if (!knownUnsafe && b.targetSafe()) return Eval::Loss;
+        if (!knownUnsafe && targetSafe(b)) return Eval::Loss;
         if (doublePass) return Eval::Loss;
     }
     return Eval::Open;
+}
+
+bool Search::targetSafe(const Board& b) const
+{
+    const uint64_t h = b.hash();
+    uint64_t& slot = safeCache_[h & (kSafeCacheSize - 1)];
+    if ((slot | 1) == (h | 1) && slot != 0) return (slot & 1) != 0;
+    const bool safe = b.targetSafe();
+    slot = (h & ~uint64_t{1}) | (safe ? 1 : 0);
+    return safe;
 }
 
 Eval Search::leafEval(const Position& p, bool doublePass, Mode mode, bool knownUnsafe) const

@@ -200,6 +200,13 @@ private:
     uint64_t crossKey(uint64_t key, int koAfter, Mode mode, Mode other) const;
     // Asks the memory for the entries crossMode() will look at.
     void prefetchCrossMode(uint64_t key, int koAfter, Mode mode) const;
+    // b.targetSafe(), remembered by the board's hash (which keys the
+    // stones and the targets taken; the region and frame are the
+    // problem's): the same stones come back in every mode and after
+    // passes, and Benson's test is dear.
+    bool targetSafe(const Board& b) const;
+    static constexpr size_t kSafeCacheSize = size_t{1} << 16;
+    mutable std::vector<uint64_t> safeCache_ = std::vector<uint64_t>(kSafeCacheSize, 0);
     Mode widestMode() const { return kOwnerWinsKo | (rules_.liveType ? kSekiWins : 0); }
     int lineIndex(uint64_t key) const;  // the ply where the line holds `key`, or -1
     bool tick();
