@@ -85,8 +85,8 @@ public:
     bool isLegal(int p, uint8_t colour, bool ignoreKo = false) const;
     // Plays a legal move; returns the number of stones captured.
     int play(int p, uint8_t colour);
-    // The stone hash and ko point that play(p, colour) would leave, without
-    // playing.
+    // The hash (see hash()) and ko point that play(p, colour) would
+    // leave, without playing.
     uint64_t hashAfter(int p, uint8_t colour, int& koAfter) const;
     // A pass: clears the ko point.
     void pass() { ko_ = kNoPoint; }
