@@ -438,7 +438,7 @@ int Search::exhaustive(Mode mode, bool& lined)
     for (int move : moves) {
         Position& next = line_[ply_ + 1];
         playInto(here, move, next);
-        if (move == kNoPoint ? passLoses(here, mode) : takesKoInVain(here, mode, next.board.koPoint())) continue;
+        if (leftOut(here, mode, move, next.board.koPoint())) continue;
         const uint64_t k = key(next, mode);
         int w;
         bool childLined = false;
@@ -518,7 +518,7 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
     for (size_t i = 0; i < moves_.size(); ++i) {
         const int move = moves_[i];
         koAfter_ = childKos[i];
-        if (move == kNoPoint ? passLoses(here, mode) : takesKoInVain(here, mode, koAfter_)) continue;
+        if (leftOut(here, mode, move, koAfter_)) continue;
         Child c{move, childKeys[i], 1, 1, 0, false, kNoLoop};
         if (const int at = lineIndex(c.key); at >= 0) {
             // A repetition: a failure for the owner, on this line only.

@@ -116,6 +116,12 @@ public:
     {
         return p.toPlay == rules_.owner && !(rules_.liveType && (mode & kSekiWins));
     }
+    // Whether the search leaves `move` from p out of its own lists: a pass
+    // that loses, or a ko taken in vain (koAfter: the ko point it leaves).
+    bool leftOut(const Position& p, Mode mode, int move, int koAfter) const
+    {
+        return move == kNoPoint ? passLoses(p, mode) : takesKoInVain(p, mode, koAfter);
+    }
     // Plays `move` (kNoPoint: pass) from `from` into `to`.
     static void playInto(const Position& from, int move, Position& to);
 
