@@ -102,6 +102,13 @@ public:
     // region: then p lies in no region that Benson's test could call vital
     // for `colour`.
     bool inOpenArea(int p, uint8_t colour) const;
+    // Whether the stone just played at p left the regions of Benson's test
+    // as they were: it gained no liberty outside the region, and every
+    // point next to it that is not of its colour still reaches outside the
+    // region (so it lay in an open area, every closed region is unchanged
+    // and the stone touches none).  The caller checks that it captured
+    // nothing and joined at most one chain.
+    bool leftRegionsAsTheyWere(int p) const;
 
     // Makes this board a copy of `from`.  Where this board already holds a
     // position of the same setup (both reached by play from it), only the

@@ -480,12 +480,25 @@ bool Search::safetyUnchanged(const Position& here, int move, const Position& nex
     // A pass leaves the board as it was.  A move of the other side that
     // captures nothing only fills a point of the targets' regions; where that
     // region is open it stays open, and every closed region is as it was.
+    // A stone of the targets' side that captures nothing changes Benson's
+    // test only where it joins chains, gains a liberty outside or closes a
+    // region (see leftRegionsAsTheyWere).
     if (move == kNoPoint) return true;
     const uint8_t targets = rules_.liveType ? rules_.owner : opposite(rules_.owner);
-    if (here.toPlay == targets) return false;
+    const uint8_t mover = here.toPlay;
     for (int d : Board::kDelta) {
         const int r = move + d;
-        if (here.board.cell(r) == targets && here.board.liberties(r) == 1) return false;
+        if (here.board.cell(r) == opposite(mover) && here.board.liberties(r) == 1) return false;
+    }
+    if (mover == targets) {
+        int chain = -1;
+        for (int d : Board::kDelta) {
+            const int r = move + d;
+            if (here.board.cell(r) != mover) continue;
+            if (chain >= 0 && here.board.chain(r) != chain) return false;
+            chain = here.board.chain(r);
+        }
+        return next.board.leftRegionsAsTheyWere(move);
     }
     return next.board.inOpenArea(move, targets);
 }

@@ -119,6 +119,52 @@ TEST(SolverBoard, BensonFindsTwoEyesAndNotFalseOnes)
     EXPECT_FALSE(alive[sv::Board::at(1, 0)]);
 }
 
+// A stone that captures nothing, joins at most one chain and leaves every
+// region as it was must leave Benson's verdict as it was: the search skips
+// the test for such moves.  Dense random games, so that eyes form.
+TEST(SolverBoard, AStoneThatLeavesTheRegionsAsTheyWereLeavesBensonAsItWas)
+{
+    std::mt19937_64 rng(seed() + 1);
+    int skipped = 0, aliveSeen = 0;
+    for (int game = 0; game < 300; ++game) {
+        const int cols = 4 + static_cast<int>(rng() % 4), rows = 4 + static_cast<int>(rng() % 4);
+        sv::Board b(cols, rows);
+        const int outsideFrom = cols - static_cast<int>(rng() % 2);  // sometimes a column outside the region
+        for (int y = 0; y < rows; ++y)
+            for (int x = outsideFrom; x < cols; ++x) b.setRegion(sv::Board::at(x, y), false);
+        b.finishSetup();
+        std::vector<uint8_t> before, after;
+        for (int attempt = 0; attempt < 400; ++attempt) {
+            const int p = sv::Board::at(static_cast<int>(rng() % outsideFrom), static_cast<int>(rng() % rows));
+            const uint8_t colour = rng() % 2 ? sv::kBlack : sv::kWhite;
+            if (!b.isLegal(p, colour, true)) continue;
+            int chain = -1, joined = 0;
+            bool captures = false;
+            for (int d : sv::Board::kDelta) {
+                const uint8_t c = b.cell(p + d);
+                captures |= c == sv::opposite(colour) && b.liberties(p + d) == 1;
+                if (c == colour && b.chain(p + d) != chain) ++joined, chain = b.chain(p + d);
+            }
+            b.bensonAlive(colour, before);
+            b.play(p, colour);
+            if (captures || joined > 1 || !b.leftRegionsAsTheyWere(p)) continue;
+            ++skipped;
+            b.bensonAlive(colour, after);
+            for (int q = 0; q < sv::kPoints; ++q) {
+                if (q == p) continue;
+                ASSERT_EQ(before[q], after[q]) << "game " << game << " move at " << sv::Board::xOf(p) << ","
+                                               << sv::Board::yOf(p);
+                aliveSeen += after[q];
+            }
+            if (chain >= 0) ASSERT_EQ(after[p], before[chain]);
+            else
+                ASSERT_FALSE(after[p]);
+        }
+    }
+    EXPECT_GT(skipped, 1000);
+    EXPECT_GT(aliveSeen, 100);
+}
+
 TEST(SolverBoard, FrameStonesAreNeverCapturedAndGiveBackLastLiberties)
 {
     // White inside, Black's frame outside the region; the frame closes the
