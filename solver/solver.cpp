@@ -290,6 +290,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
     auto now = [&] { return Stamp{elapsed(), search_.nodes()}; };
     Stamp earlyAt;
     if (moves.empty() && !over && pos.toPlay == rules_.owner) {
+        bool seeded = false;  // a move to try first wins where the owner wins every ko
         for (Point m : problem_.tryFirst) {
             int q = kNoPoint;
             if (search_.aborted() || !playable(pos, m, q)) continue;
@@ -300,6 +301,15 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
             int depth = 0;
             if (e == Eval::Open) {
                 const Search::Result r = search_.solve(0);
+                if (r.known && !r.ownerWins && !seeded) {
+                    // Short of that, a win where the owner wins every ko
+                    // proves the position in that mode too: the table holds
+                    // it for the search of the position, which is then
+                    // spared a search among all the moves.
+                    const Mode widest = kOwnerWinsKo | (sekiGoal_ ? kSekiWins : 0);
+                    const Search::Result w = search_.solve(widest);
+                    seeded = w.known && w.ownerWins;
+                }
                 if (!r.known || !r.ownerWins) continue;
                 depth = r.depth;
             } else if (e != Eval::Win) {

@@ -96,7 +96,9 @@ struct Problem {
     // Moves of the side to play that are settled first, in this order, when
     // the problem's own position is asked (the author's answers): where one
     // of them reaches the goal unconditionally, that proves the result
-    // without a search of the position itself.
+    // without a search of the position itself.  Short of that, the first
+    // one that wins where the owner wins every ko settles the position's
+    // search in that mode.
     std::vector<Point> tryFirst;
 };
 
