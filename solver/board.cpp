@@ -460,68 +460,49 @@ bool Board::targetSafe() const
     return false;
 }
 
-bool Board::inOpenArea(int p, uint8_t colour) const
+bool Board::floodReachesOutside(int start, uint8_t colour, uint8_t* seen, uint8_t mark) const
 {
-    uint8_t seen[kPoints] = {};
     int16_t stack[kPoints];
     int n = 0;
-    stack[n++] = static_cast<int16_t>(p);
-    seen[p] = 1;
+    stack[n++] = static_cast<int16_t>(start);
+    seen[start] = mark;
     while (n) {
         const int q = stack[--n];
         for (int d : kDelta) {
             const int r = q + d;
             const uint8_t c = cell_[r];
-            if (c == kEdge || c == colour || seen[r]) continue;
-            if (!region_[r]) return true;
-            seen[r] = 1;
+            if (c == kEdge || c == colour || seen[r] == mark) continue;
+            if (!region_[r] || seen[r]) return true;
+            seen[r] = mark;
             stack[n++] = static_cast<int16_t>(r);
         }
     }
     return false;
 }
 
+bool Board::inOpenArea(int p, uint8_t colour) const
+{
+    uint8_t seen[kPoints] = {};
+    return floodReachesOutside(p, colour, seen, 1);
+}
+
 bool Board::leftRegionsAsTheyWere(int p) const
 {
     const uint8_t colour = cell_[p];
     bool open = false;
-    // seen[q]: the flood from the k-th neighbour reached q (k + 1).  Each
-    // flood before the current one reached outside, so meeting its points
-    // does too.
+    // One flood per neighbour, marked k + 1; every flood before the current
+    // one reached outside, so meeting its points does too.
     uint8_t seen[kPoints] = {};
-    int16_t stack[kPoints];
     for (int k = 0; k < 4; ++k) {
         const int r = p + kDelta[k];
         const uint8_t c = cell_[r];
-        if (c == kEdge) continue;
-        if (c == colour) continue;
+        if (c == kEdge || c == colour) continue;
         if (!region_[r]) {
             if (c == kEmpty) return false;  // a liberty no one can fill
             open = true;
             continue;
         }
-        if (seen[r]) continue;
-        const uint8_t mark = static_cast<uint8_t>(k + 1);
-        int n = 0;
-        stack[n++] = static_cast<int16_t>(r);
-        seen[r] = mark;
-        bool out = false;
-        while (n && !out) {
-            const int q = stack[--n];
-            for (int d : kDelta) {
-                const int s = q + d;
-                const uint8_t sc = cell_[s];
-                if (sc == kEdge || sc == colour) continue;
-                if (!region_[s] || (seen[s] && seen[s] != mark)) {
-                    out = true;
-                    break;
-                }
-                if (seen[s]) continue;
-                seen[s] = mark;
-                stack[n++] = static_cast<int16_t>(s);
-            }
-        }
-        if (!out) return false;
+        if (!seen[r] && !floodReachesOutside(r, colour, seen, static_cast<uint8_t>(k + 1))) return false;
         open = true;
     }
     return open;

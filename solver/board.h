@@ -123,6 +123,10 @@ private:
     // alive[head] = 1 for each chain of `colour` that Benson's test finds
     // unconditionally alive; false when there is none.
     bool aliveChains(uint8_t colour, uint8_t* alive) const;
+    // Floods from `start` through points not of `colour`, marking them
+    // `mark` in seen: true once it meets a point outside the region or one
+    // marked by another flood (the caller's floods that reached outside).
+    bool floodReachesOutside(int start, uint8_t colour, uint8_t* seen, uint8_t mark) const;
     void recountLiberties(int head);
     void removeChain(int head);
     void mergeInto(int keep, int gone);

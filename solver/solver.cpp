@@ -32,6 +32,8 @@ private:
     // The outcome of the search's current position (its line already set).
     Decided decide(bool doublePass);
     void buildProof(Mode mode, bool ownerWins, Outcome outcome, ProofNode& node, size_t& count);
+    // The mode where the owner has most: it wins every ko, and seki where the goal allows it.
+    Mode widestMode() const { return kOwnerWinsKo | (sekiGoal_ ? kSekiWins : 0); }
     int toIndex(Point q) const { return Board::at(q.x, q.y); }
     // Whether m (a pass included) may be played in pos, in the region; q: its point.
     bool playable(const Position& pos, Point m, int& q) const
@@ -150,7 +152,7 @@ Engine::Decided Engine::decide(bool doublePass)
     }
     // The widest mode first: a move that fails even when the owner wins
     // every ko (most moves) is settled by one search.
-    const Mode widest = kOwnerWinsKo | (sekiGoal_ ? kSekiWins : 0);
+    const Mode widest = widestMode();
     Search::Result r = search_.solve(widest);
     if (!r.known) return d;
     if (!r.ownerWins) return {Outcome::Fails, widest, false, r.depth};
@@ -306,8 +308,7 @@ Answer Engine::answer(const std::vector<Point>& moves, bool withProof, bool want
                     // proves the position in that mode too: the table holds
                     // it for the search of the position, which is then
                     // spared a search among all the moves.
-                    const Mode widest = kOwnerWinsKo | (sekiGoal_ ? kSekiWins : 0);
-                    const Search::Result w = search_.solve(widest);
+                    const Search::Result w = search_.solve(widestMode());
                     seeded = w.known && w.ownerWins;
                 }
                 if (!r.known || !r.ownerWins) continue;
