@@ -21,6 +21,10 @@ constexpr uint32_t kEyeLack[3] = {4, 2, 1};
 // this many times (from different settled siblings).
 constexpr int kSimulationBudget = 2000;
 constexpr int kMaxSimulations = 2;
+// Where the analogue gives no move, a proof-number search of the position
+// itself settles it if it can within this threshold, and this many moves.
+constexpr uint32_t kSimulationSearch = 32;
+constexpr int kSimulationDepth = 24;
 
 uint32_t addCapped(uint64_t a, uint64_t b)
 {
@@ -30,7 +34,7 @@ uint32_t addCapped(uint64_t a, uint64_t b)
 
 }  // namespace
 
-Search::Search(const Rules& rules, Table& table) : rules_(rules), table_(table) {}
+Search::Search(const Rules& rules, Table& table) : rules_(rules), table_(table), cap_(kMaxPly) {}
 
 void Search::begin(uint64_t maxNodes, int maxMs)
 {
@@ -726,10 +730,11 @@ bool Search::simulate(Mode mode, uint64_t delta, bool ownerWins, int& budget, in
         // The analogue's settling move (0 is the pass, or unknown: a pass
         // is tried then).
         const Entry* t = table_.find(keys_[ply_] ^ delta);
-        if (!t || !(ownerWins ? t->pn == 0 : t->dn == 0)) return false;
+        const bool analogue = t && (ownerWins ? t->pn == 0 : t->dn == 0) &&
+                              (t->best == kNoPoint || (here.board.inRegion(t->best) &&
+                                                       here.board.isLegal(t->best, here.toPlay, ignoresKo(here.toPlay, mode))));
+        if (!analogue) return settleBySearch(mode, ownerWins, budget, depth);
         move = t->best;
-        if (move != kNoPoint && (!here.board.inRegion(move) || !here.board.isLegal(move, here.toPlay, ignoresKo(here.toPlay, mode))))
-            return false;
         if (!settle(move, d)) return false;
     } else {
         std::vector<int>& moves = simMoves_[ply_];  // sized with the line: deeper calls keep it in place
@@ -754,11 +759,32 @@ bool Search::simulate(Mode mode, uint64_t delta, bool ownerWins, int& budget, in
     return true;
 }
 
+bool Search::settleBySearch(Mode mode, bool ownerWins, int& budget, int& depth)
+{
+    if (budget <= 0) return false;
+    const uint64_t before = nodes_;
+    // A line too long for the small search leaves it unsettled; only the
+    // search proper runs out of room.
+    const int cap = cap_;
+    cap_ = std::min(cap, ply_ - base_ + kSimulationDepth);
+    const Value v = ownerWins ? mid(kSimulationSearch, kInfinity - 1, mode) : mid(kInfinity - 1, kSimulationSearch, mode);
+    cap_ = cap;
+    const bool capped = capped_;
+    capped_ = false;
+    budget -= static_cast<int>(std::min<uint64_t>(nodes_ - before, kSimulationBudget));
+    if (aborted() || capped || v.loop != kNoLoop || (ownerWins ? v.pn != 0 : v.dn != 0)) return false;
+    depth = v.depth;
+    return true;
+}
+
 Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
 {
     if (!tick()) return {1, 1, 0, kNoLoop};
-    if (ply_ - base_ >= kMaxPly) {
-        limit_ = Limit::Memory;
+    if (ply_ - base_ >= cap_) {
+        if (cap_ >= kMaxPly)
+            limit_ = Limit::Memory;
+        else
+            capped_ = true;
         return {1, 1, 0, kNoLoop};
     }
     const uint64_t before = nodes_;
@@ -811,7 +837,7 @@ Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
         }
         // Leaning on this very position is leaning on nothing above it.
         if (v.loop >= ply_) v.loop = kNoLoop;
-        if (v.pn == 0 || v.dn == 0 || v.pn >= thpn || v.dn >= thdn || aborted()) break;
+        if (v.pn == 0 || v.dn == 0 || v.pn >= thpn || v.dn >= thdn || aborted() || capped_) break;
 
         // Thresholds for the most proving child (1+epsilon trick).
         Child& c = kids[best];
@@ -838,7 +864,8 @@ Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
         }
         // A child settled the way every child must be: its proof may serve
         // the siblings that differ from it only in the move played.
-        if (!aborted() && !c.fixed && (isOr ? r.dn == 0 : r.pn == 0)) simulateSiblings(mode, kids, best, !isOr);
+        if (!aborted() && !capped_ && !c.fixed && (isOr ? r.dn == 0 : r.pn == 0))
+            simulateSiblings(mode, kids, best, !isOr);
     }
 
     // The depth of a decided node: the line the proof forces.
@@ -855,7 +882,7 @@ Search::Value Search::mid(uint32_t thpn, uint32_t thdn, Mode mode)
         }
         v.depth = std::min(d + 1, 65535);
     }
-    if (v.loop == kNoLoop && !aborted()) {
+    if (v.loop == kNoLoop && !aborted() && !capped_) {
         Entry e;
         e.key = keys_[ply_];
         e.pn = v.pn;

@@ -177,6 +177,10 @@ private:
     // gives up (false) on a repetition, a missing analogue or after `budget`
     // nodes.  depth: the proof depth when it succeeds.
     bool simulate(Mode mode, uint64_t delta, bool ownerWins, int& budget, int& depth);
+    // Settles the current position in the direction `ownerWins` by a small
+    // proof-number search (a simulation's fallback where the analogue gives
+    // no move); its nodes count against `budget`.
+    bool settleBySearch(Mode mode, bool ownerWins, int& budget, int& depth);
     // The child after `move` for a simulation: 1 settled as wanted (depth
     // set), 0 settled the other way or a repetition, -1 open (it is then in
     // line_[ply_ + 1]).
@@ -224,6 +228,10 @@ private:
     Mode lineMode_ = 0;           // the mode of keys_
     int base_ = 0;                // index in line_ of the position being solved
     int ply_ = 0;
+    // mid() goes no deeper than this below base_: the line's room, less in
+    // a simulation's small search, which stops (capped_) where it reaches it.
+    int cap_;
+    bool capped_ = false;
     std::vector<std::vector<Child>> kids_;
     std::vector<int> moves_;
     std::vector<std::vector<int>> simMoves_;  // simulate's move lists, by ply
