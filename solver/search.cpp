@@ -17,6 +17,9 @@ constexpr uint32_t kLibertyWeightCap = 200;
 // The cost of saving targets with 0, 1 or 2 eye points (see targetShape),
 // times the mobility.
 constexpr uint32_t kEyeLack[3] = {4, 2, 1};
+// The room the targets have (see targetShape) weighs in by steps of this
+// many empty points, up to this many steps.
+constexpr uint32_t kRoomStep = 4, kRoomStepCap = 8;
 // A simulation gives up after this many nodes; a child is simulated at most
 // this many times (from different settled siblings).
 constexpr int kSimulationBudget = 2000;
@@ -584,6 +587,17 @@ bool Search::expand(Mode mode, std::vector<Child>& kids, bool isOr)
                     c.pn = leaf.pn = c.pn * lack;
                 else
                     c.dn = leaf.dn = c.dn * lack;
+                // Targets with room are dearer to capture, by a step for
+                // every kRoomStep empty points of it, and cheaper to save,
+                // by two over one more than that.
+                const uint32_t steps =
+                    std::max<uint32_t>(1, std::min<uint32_t>(shape.room / kRoomStep, kRoomStepCap));
+                uint32_t& capture = rules_.liveType ? leaf.dn : leaf.pn;
+                uint32_t& save = rules_.liveType ? leaf.pn : leaf.dn;
+                capture *= steps;
+                save = std::max<uint32_t>(1, save * 2 / (1 + steps));
+                c.pn = leaf.pn;
+                c.dn = leaf.dn;
             }
             table_.store(leaf);
         }
@@ -630,6 +644,27 @@ Search::TargetShape Search::targetShape(const Board& b) const
             }
             s = b.nextStone(s);
             if (s == q) break;
+        }
+    }
+    // The room: a flood from the targets through the region's empty points
+    // and the stones of their colour.
+    uint8_t reached[kPoints] = {};
+    int stack[kPoints], top = 0;
+    TargetWalk again(b);
+    for (int q; (q = again.next()) != kNoPoint;)
+        if (!reached[q]) {
+            reached[q] = 1;
+            stack[top++] = q;
+        }
+    while (top > 0) {
+        const int q = stack[--top];
+        for (int d : Board::kDelta) {
+            const int r = q + d;
+            const uint8_t c = b.cell(r);
+            if (reached[r] || (c != kEmpty && c != targets) || !b.inRegion(r)) continue;
+            reached[r] = 1;
+            stack[top++] = r;
+            shape.room += c == kEmpty;
         }
     }
     return shape;

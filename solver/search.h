@@ -197,10 +197,14 @@ private:
     // rule: their liberties, summed (past 64 chains some may count twice),
     // and their eye points, counted up to two (empty liberties in the region
     // whose every neighbour is a stone of theirs or the edge, with fewer than
-    // two diagonal points held by the other side, fewer than one at the edge).
+    // two diagonal points held by the other side, fewer than one at the edge),
+    // and their room: the empty points of the region that a flood from them
+    // through such points and the stones of their colour reaches (the space
+    // they might make eyes in).
     struct TargetShape {
         uint32_t liberties = 0;
         int eyePoints = 0;
+        uint32_t room = 0;
     };
     TargetShape targetShape(const Board& b) const;
     // Takes the child's value from the table of a mode that decides it.
