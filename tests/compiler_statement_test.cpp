@@ -102,11 +102,6 @@ TEST(CompilerStatement, TargetsComeFromMarksOrTheEnclosedGroup)
     EXPECT_EQ(white.toPlay, -1);
     EXPECT_EQ(white.goal.kind, sv::GoalKind::Live);
 
-    // A stone shut in beside a larger chain of its colour, a liberty
-    // between them: to live is to save them both.
-    ProblemStatement joined = statementOf("(;SZ[19]C[Black to live]AB[aa][ca][da]AW[ab][bb][cb][db];B[ba])");
-    EXPECT_EQ(points(joined), "aa ca da ");
-
     // A race whose only shut-in group is White's own: the aim is the
     // opponent's weakest chain beside it, and White's chain must survive.
     ProblemStatement race =

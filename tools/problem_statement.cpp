@@ -603,27 +603,6 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                 for (int32_t p : largest->points)
                     if (s.stones[p] == colour) targets.push_back(p);
             }
-            // Our stones that share a liberty with those to save belong to
-            // the same group: it lives or dies as one (stones shut in
-            // beside a larger chain of ours that is not, say).
-            if (own && *kind != sv::GoalKind::CapturingRace && !targets.empty()) {
-                std::vector<uint8_t> in(static_cast<size_t>(w * h), 0);
-                for (int32_t p : targets) in[p] = 1;
-                std::vector<int32_t> stones;
-                int32_t liberties = 0;
-                for (size_t i = 0; i < targets.size(); ++i)
-                    for (int32_t e : neighboursOf(targets[i], w, h)) {
-                        if (e < 0 || s.stones[e] != 0) continue;
-                        for (int32_t q : neighboursOf(e, w, h)) {
-                            if (q < 0 || s.stones[q] != colour || in[q]) continue;
-                            chainAt(s, q, stones, liberties);
-                            for (int32_t c : stones) {
-                                in[c] = 1;
-                                targets.push_back(c);
-                            }
-                        }
-                    }
-            }
         }
         // A race between groups that are open to the outside: the
         // opponent's weakest chain in contact with one of ours.
