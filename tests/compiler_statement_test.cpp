@@ -102,6 +102,13 @@ TEST(CompilerStatement, TargetsComeFromMarksOrTheEnclosedGroup)
     EXPECT_EQ(white.toPlay, -1);
     EXPECT_EQ(white.goal.kind, sv::GoalKind::Live);
 
+    // A stone shut in beside a chain of its colour that the area leaves
+    // out, a liberty between them: to live is to save them both, and the
+    // chain joins the area.
+    ProblemStatement joined = statementOf("(;SZ[19]C[Black to live]AB[aa][ca][da]AW[ab][bb][cb][db];B[ba])");
+    EXPECT_EQ(points(joined), "aa ca da ");
+    EXPECT_TRUE(joined.region[2] && joined.region[3] && joined.region[4]);  // ca, da and its liberty ea
+
     // A race whose only shut-in group is White's own: the aim is the
     // opponent's weakest chain beside it, and White's chain must survive.
     ProblemStatement race =

@@ -809,6 +809,35 @@ bool readStatement(const SgfTree& t, const StatementOptions& options, ProblemSta
                 }
             }
         }
+        // A chain of ours that the area leaves out but that shares a liberty
+        // in it with the stones to save is of their group: it joins the
+        // targets and the area, with its liberties.
+        if (kind && defendsOwn(s.goal.kind) && !s.targetsMarked && !s.openArea && !targets.empty() &&
+            s.goal.kind != sv::GoalKind::Connect) {
+            const int8_t colour = s.stones[targets[0]];
+            std::vector<uint8_t> in(static_cast<size_t>(w * h), 0);
+            for (int32_t p : targets) in[p] = 1;
+            std::vector<int32_t> stones, added;
+            int32_t liberties = 0;
+            for (int32_t t : targets)
+                for (int32_t e : neighboursOf(t, w, h)) {
+                    if (e < 0 || s.stones[e] != 0 || !s.region[e]) continue;
+                    for (int32_t q : neighboursOf(e, w, h)) {
+                        if (q < 0 || s.stones[q] != colour || in[q] || s.region[q]) continue;
+                        chainAt(s, q, stones, liberties);
+                        for (int32_t c : stones) {
+                            in[c] = 1;
+                            added.push_back(c);
+                        }
+                    }
+                }
+            for (int32_t c : added) {
+                s.region[c] = 1;
+                s.goal.targets.push_back({static_cast<int8_t>(c % w), static_cast<int8_t>(c / w)});
+                for (int32_t q : neighboursOf(c, w, h))
+                    if (q >= 0 && s.stones[q] == 0) s.region[q] = 1;
+            }
+        }
         // Points left out that the area closes in on every side (a corner
         // point behind two points of the area, say) belong to it: a frame
         // stone there would sit inside the fight, a stone nobody can capture.
