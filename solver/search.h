@@ -173,9 +173,11 @@ private:
     // by following, wherever the prover moves, the move that settled the
     // analogous position (the one whose key differs by `delta`, a sibling's
     // subtree).  Every move of the other side is checked and every node is
-    // verified by the rules, so what it stores is as sound as a search; it
-    // gives up (false) on a repetition, a missing analogue or after `budget`
-    // nodes.  depth: the proof depth when it succeeds.
+    // verified by the rules, so what it stores is as sound as a search.
+    // Where the analogue gives no move, settleBySearch() tries the position
+    // itself.  It gives up (false) on a repetition, on a position neither
+    // settles, or after `budget` nodes.  depth: the proof depth when it
+    // succeeds.
     bool simulate(Mode mode, uint64_t delta, bool ownerWins, int& budget, int& depth);
     // Settles the current position in the direction `ownerWins` by a small
     // proof-number search (a simulation's fallback where the analogue gives
