@@ -217,13 +217,14 @@ bool Search::capturedForLackOfRoom(const Position& p) const
     const uint8_t targets = rules_.liveType ? rules_.owner : opposite(rules_.owner);
     const uint8_t attacker = opposite(targets);
     if (p.toPlay == targets && p.lastPass) return false;
-    uint8_t inRoom[kPoints] = {};
+    const uint32_t inRoom = newStamp();
+    uint32_t* mark = marks_.data();
     int stack[kPoints], top = 0;
     int apart[2], aparts = 0;  // the points out of touch with the safe stones
     TargetWalk walk(b);
     for (int q; (q = walk.next()) != kNoPoint;)
-        if (!inRoom[q]) {
-            inRoom[q] = 1;
+        if (mark[q] != inRoom) {
+            mark[q] = inRoom;
             stack[top++] = q;
         }
     while (top > 0) {
@@ -242,8 +243,8 @@ bool Search::capturedForLackOfRoom(const Position& p) const
                 }
                 return false;  // a stone the targets' side could capture, or live beside in seki
             }
-            if (!inRoom[r]) {
-                inRoom[r] = 1;
+            if (mark[r] != inRoom) {
+                mark[r] = inRoom;
                 stack[top++] = r;
             }
         }
@@ -255,6 +256,15 @@ bool Search::capturedForLackOfRoom(const Position& p) const
     for (int d : Board::kDelta)
         if (apart[0] + d == apart[1]) return true;
     return false;
+}
+
+uint32_t Search::newStamp() const
+{
+    if (++stamp_ == 0) {
+        std::fill(marks_.begin(), marks_.end(), 0);
+        stamp_ = 1;
+    }
+    return stamp_;
 }
 
 bool Search::capturedByLadder(const Position& p, Mode mode) const
@@ -648,12 +658,13 @@ Search::TargetShape Search::targetShape(const Board& b) const
     }
     // The room: a flood from the targets through the region's empty points
     // and the stones of their colour.
-    uint8_t reached[kPoints] = {};
+    const uint32_t reached = newStamp();
+    uint32_t* mark = marks_.data();
     int stack[kPoints], top = 0;
     TargetWalk again(b);
     for (int q; (q = again.next()) != kNoPoint;)
-        if (!reached[q]) {
-            reached[q] = 1;
+        if (mark[q] != reached) {
+            mark[q] = reached;
             stack[top++] = q;
         }
     while (top > 0) {
@@ -661,8 +672,8 @@ Search::TargetShape Search::targetShape(const Board& b) const
         for (int d : Board::kDelta) {
             const int r = q + d;
             const uint8_t c = b.cell(r);
-            if (reached[r] || (c != kEmpty && c != targets) || !b.inRegion(r)) continue;
-            reached[r] = 1;
+            if (mark[r] == reached || (c != kEmpty && c != targets) || !b.inRegion(r)) continue;
+            mark[r] = reached;
             stack[top++] = r;
             shape.room += c == kEmpty;
         }

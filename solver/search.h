@@ -222,6 +222,11 @@ private:
     // passes, and Benson's test is dear.
     bool targetSafe(const Board& b) const;
     static constexpr size_t kSafeCacheSize = size_t{1} << 16;
+    // Marks for the floods of the static tests: a point is marked when it
+    // holds the current stamp, so that no flood has to clear an array.
+    uint32_t newStamp() const;
+    mutable std::vector<uint32_t> marks_ = std::vector<uint32_t>(kPoints, 0);
+    mutable uint32_t stamp_ = 0;
     mutable std::vector<uint64_t> safeCache_ = std::vector<uint64_t>(kSafeCacheSize, 0);
     Mode widestMode() const { return kOwnerWinsKo | (rules_.liveType ? kSekiWins : 0); }
     int lineIndex(uint64_t key) const;  // the ply where the line holds `key`, or -1

@@ -1,5 +1,7 @@
 #include "solver/table.h"
 
+#include <new>
+
 namespace vostra::solver {
 
 namespace {
@@ -10,9 +12,17 @@ Table::Table(size_t memoryBytes) : limit_(memoryBytes)
 {
     size_t n = kFirstSlots;
     while (n > kBucket && n * sizeof(Entry) > limit_) n /= 2;
-    slots_.assign(n, Entry{});
+    slots_ = allocate(n);
+    count_ = n;
     mask_ = n - 1;
     peak_ = bytes();
+}
+
+Table::Slots Table::allocate(size_t count)
+{
+    void* p = std::calloc(count, sizeof(Entry));
+    if (!p) throw std::bad_alloc();
+    return Slots(static_cast<Entry*>(p));
 }
 
 const Entry* Table::find(uint64_t key) const
@@ -28,7 +38,7 @@ void Table::store(const Entry& e)
     if (e.pn == 0 || e.dn == 0) ++settled_;
     // Growing holds the old slots and the twice as many new ones at once:
     // both must fit within the bound.
-    if (used_ * 4 > slots_.size() * 3 && slots_.size() * 3 * sizeof(Entry) <= limit_) grow();
+    if (used_ * 4 > count_ * 3 && count_ * 3 * sizeof(Entry) <= limit_) grow();
     const size_t b = e.key & mask_ & ~(kBucket - 1);
     Entry* victim = nullptr;
     for (size_t i = 0; i < kBucket; ++i) {
@@ -49,8 +59,8 @@ void Table::store(const Entry& e)
 
 void Table::dropOpen()
 {
-    for (Entry& e : slots_)
-        if (e.key && e.pn != 0 && e.dn != 0) {
+    for (size_t i = 0; i < count_; ++i)
+        if (Entry& e = slots_[i]; e.key && e.pn != 0 && e.dn != 0) {
             e = Entry{};
             --used_;
         }
@@ -58,15 +68,16 @@ void Table::dropOpen()
 
 void Table::grow()
 {
-    std::vector<Entry> old;
-    old.swap(slots_);
-    slots_.assign(old.size() * 2, Entry{});
-    mask_ = slots_.size() - 1;
+    const Slots old = std::move(slots_);
+    const size_t oldCount = count_;
+    slots_ = allocate(oldCount * 2);
+    count_ = oldCount * 2;
+    mask_ = count_ - 1;
     used_ = 0;
-    if (bytes() + old.size() * sizeof(Entry) > peak_) peak_ = bytes() + old.size() * sizeof(Entry);
+    if (bytes() + oldCount * sizeof(Entry) > peak_) peak_ = bytes() + oldCount * sizeof(Entry);
     const size_t settled = settled_;
-    for (const Entry& e : old)
-        if (e.key) store(e);
+    for (size_t i = 0; i < oldCount; ++i)
+        if (old[i].key) store(old[i]);
     settled_ = settled;
 }
 

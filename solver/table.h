@@ -5,7 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <memory>
 
 namespace vostra::solver {
 
@@ -32,7 +33,7 @@ public:
         __builtin_prefetch(bucket);
         __builtin_prefetch(bucket + kBucket - 1);
     }
-    size_t bytes() const { return slots_.size() * sizeof(Entry); }
+    size_t bytes() const { return count_ * sizeof(Entry); }
     size_t peakBytes() const { return peak_; }
     size_t entries() const { return used_; }
     // Entries proven or disproven, stored since the table was made.
@@ -43,7 +44,15 @@ public:
 private:
     static constexpr size_t kBucket = 4;  // entries per bucket
     void grow();
-    std::vector<Entry> slots_;
+    struct Free {
+        void operator()(Entry* p) const { std::free(p); }
+    };
+    using Slots = std::unique_ptr<Entry[], Free>;
+    // Zeroed slots (key 0: empty), cleared by the system: a large table
+    // comes as fresh pages, not written twice.
+    static Slots allocate(size_t count);
+    Slots slots_;
+    size_t count_ = 0;
     size_t mask_ = 0, used_ = 0, limit_ = 0, peak_ = 0, settled_ = 0;
 };
 
