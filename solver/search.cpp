@@ -217,16 +217,11 @@ bool Search::capturedForLackOfRoom(const Position& p) const
     const uint8_t targets = rules_.liveType ? rules_.owner : opposite(rules_.owner);
     const uint8_t attacker = opposite(targets);
     if (p.toPlay == targets && p.lastPass) return false;
+    int stack[kPoints];
     const uint32_t inRoom = newStamp();
+    int top = markTargets(b, inRoom, stack);
     uint32_t* mark = marks_.data();
-    int stack[kPoints], top = 0;
     int apart[2], aparts = 0;  // the points out of touch with the safe stones
-    TargetWalk walk(b);
-    for (int q; (q = walk.next()) != kNoPoint;)
-        if (mark[q] != inRoom) {
-            mark[q] = inRoom;
-            stack[top++] = q;
-        }
     while (top > 0) {
         const int q = stack[--top];
         const uint8_t c = b.cell(q);
@@ -265,6 +260,18 @@ uint32_t Search::newStamp() const
         stamp_ = 1;
     }
     return stamp_;
+}
+
+int Search::markTargets(const Board& b, uint32_t stamp, int* stack) const
+{
+    int top = 0;
+    TargetWalk walk(b);
+    for (int q; (q = walk.next()) != kNoPoint;)
+        if (marks_[q] != stamp) {
+            marks_[q] = stamp;
+            stack[top++] = q;
+        }
+    return top;
 }
 
 bool Search::capturedByLadder(const Position& p, Mode mode) const
@@ -658,15 +665,10 @@ Search::TargetShape Search::targetShape(const Board& b) const
     }
     // The room: a flood from the targets through the region's empty points
     // and the stones of their colour.
+    int stack[kPoints];
     const uint32_t reached = newStamp();
+    int top = markTargets(b, reached, stack);
     uint32_t* mark = marks_.data();
-    int stack[kPoints], top = 0;
-    TargetWalk again(b);
-    for (int q; (q = again.next()) != kNoPoint;)
-        if (mark[q] != reached) {
-            mark[q] = reached;
-            stack[top++] = q;
-        }
     while (top > 0) {
         const int q = stack[--top];
         for (int d : Board::kDelta) {

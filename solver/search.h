@@ -225,6 +225,10 @@ private:
     // Marks for the floods of the static tests: a point is marked when it
     // holds the current stamp, so that no flood has to clear an array.
     uint32_t newStamp() const;
+    // Marks every target stone with `stamp` and puts it on `stack` (room
+    // for kPoints): the start of a flood from the targets.  Returns how
+    // many it put there.
+    int markTargets(const Board& b, uint32_t stamp, int* stack) const;
     mutable std::vector<uint32_t> marks_ = std::vector<uint32_t>(kPoints, 0);
     mutable uint32_t stamp_ = 0;
     mutable std::vector<uint64_t> safeCache_ = std::vector<uint64_t>(kSafeCacheSize, 0);
