@@ -1,6 +1,12 @@
 #include "solver/table.h"
 
+#include <cstring>
 #include <new>
+
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#include <sys/mman.h>
+#define VOSTRA_HUGE_PAGES 1
+#endif
 
 namespace vostra::solver {
 
@@ -20,6 +26,22 @@ Table::Table(size_t memoryBytes) : limit_(memoryBytes)
 
 Table::Slots Table::allocate(size_t count)
 {
+#ifdef VOSTRA_HUGE_PAGES
+    // A large table asks for huge pages and is cleared at once.  Left to
+    // fault in page by page, its first lookups map the shared zero page and
+    // each first store then copies it and flushes the TLB of every core the
+    // process runs on: a fifth of the time with two threads solving.
+    constexpr size_t kHuge = size_t{2} << 20;
+    const size_t bytes = count * sizeof(Entry);
+    if (bytes >= kHuge) {
+        const size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
+        void* p = std::aligned_alloc(kHuge, rounded);
+        if (!p) throw std::bad_alloc();
+        madvise(p, rounded, MADV_HUGEPAGE);  // a hint: without it the table works the same
+        std::memset(p, 0, bytes);
+        return Slots(static_cast<Entry*>(p));
+    }
+#endif
     void* p = std::calloc(count, sizeof(Entry));
     if (!p) throw std::bad_alloc();
     return Slots(static_cast<Entry*>(p));

@@ -48,8 +48,8 @@ private:
         void operator()(Entry* p) const { std::free(p); }
     };
     using Slots = std::unique_ptr<Entry[], Free>;
-    // Zeroed slots (key 0: empty), cleared by the system: a large table
-    // comes as fresh pages, not written twice.
+    // Zeroed slots (key 0: empty); a large table in huge pages where the
+    // system has them.
     static Slots allocate(size_t count);
     Slots slots_;
     size_t count_ = 0;
