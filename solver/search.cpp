@@ -79,7 +79,13 @@ uint64_t Search::keyOf(uint64_t stones, int ko, uint8_t toPlay, bool lastPass, b
 {
     uint64_t k = stones ^ zobristExtra(2 + mode);
     if (toPlay == kBlack) k ^= zobristExtra(0);
-    if (lastPass) k ^= zobristExtra(1);
+    // Where the owner is to move and a pass would lose for it (see
+    // passLoses), a pass before makes no difference: the owner's pass
+    // loses either way and every other move leads to the same children.
+    // The two positions share one key, so that the orders of play that
+    // differ only by where the other side passed meet in the table.
+    const bool passMatters = toPlay != rules_.owner || (rules_.liveType && (mode & kSekiWins));
+    if (lastPass && passMatters) k ^= zobristExtra(1);
     if (over) k ^= zobristExtra(60);
     if (!ignoresKo(toPlay, mode)) k ^= zobristKo(ko);
     return k ? k : 1;
