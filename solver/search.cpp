@@ -79,12 +79,16 @@ uint64_t Search::keyOf(uint64_t stones, int ko, uint8_t toPlay, bool lastPass, b
 {
     uint64_t k = stones ^ zobristExtra(2 + mode);
     if (toPlay == kBlack) k ^= zobristExtra(0);
-    // Where the owner is to move and a pass would lose for it (see
-    // passLoses), a pass before makes no difference: the owner's pass
-    // loses either way and every other move leads to the same children.
-    // The two positions share one key, so that the orders of play that
-    // differ only by where the other side passed meet in the table.
-    const bool passMatters = toPlay != rules_.owner || (rules_.liveType && (mode & kSekiWins));
+    // A pass before matters only where a pass now could end the game
+    // better for the side to move than play could.  Where seki does not
+    // count, the owner's pass loses (see passLoses) whether or not the
+    // other side passed before; where it counts, the other side's pass
+    // loses for it whether or not the owner passed before (the owner
+    // passes back and the targets live).  Every other move leads to the
+    // same children.  Such positions share one key, so that the orders of
+    // play that differ only by where a side passed meet in the table.
+    const bool sekiMode = rules_.liveType && (mode & kSekiWins);
+    const bool passMatters = (toPlay == rules_.owner) == sekiMode;
     if (lastPass && passMatters) k ^= zobristExtra(1);
     if (over) k ^= zobristExtra(60);
     if (!ignoresKo(toPlay, mode)) k ^= zobristKo(ko);
