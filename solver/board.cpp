@@ -447,11 +447,17 @@ bool Board::targetSafe() const
 {
     if (targetsLeft_ == 0) return false;
     uint8_t colour = kEmpty;
+    int mostLiberties = 0;
     TargetWalk walk(*this);
     for (int p; (p = walk.next()) != kNoPoint;) {
         if (safe_[head_[p]]) return true;
         colour = cell_[p];
+        mostLiberties = std::max<int>(mostLiberties, libs_[head_[p]]);
     }
+    // A chain that Benson's test finds alive has a liberty in each of its
+    // two vital regions (a region without an empty point would hold a
+    // chain without liberties).
+    if (mostLiberties < 2) return false;
     uint8_t alive[kPoints];
     if (!aliveChains(colour, alive)) return false;
     TargetWalk again(*this);
