@@ -87,8 +87,7 @@ uint64_t Search::keyOf(uint64_t stones, int ko, uint8_t toPlay, bool lastPass, b
     // passes back and the targets live).  Every other move leads to the
     // same children.  Such positions share one key, so that the orders of
     // play that differ only by where a side passed meet in the table.
-    const bool sekiMode = rules_.liveType && (mode & kSekiWins);
-    const bool passMatters = (toPlay == rules_.owner) == sekiMode;
+    const bool passMatters = (toPlay == rules_.owner) == sekiCounts(mode);
     if (lastPass && passMatters) k ^= zobristExtra(1);
     if (over) k ^= zobristExtra(60);
     if (!ignoresKo(toPlay, mode)) k ^= zobristKo(ko);
@@ -135,7 +134,7 @@ Eval Search::leafEval(const Position& p, bool doublePass, Mode mode, bool knownU
         (capturedForSure(p) || capturedForLackOfRoom(p) || capturedByLadder(p, mode)))
         return rules_.liveType ? Eval::Loss : Eval::Win;
     // Targets that live to the end of the game without being safe: seki.
-    if (doublePass && e == Eval::Loss && rules_.liveType && (mode & kSekiWins) && p.board.targetsLeft() > 0)
+    if (doublePass && e == Eval::Loss && sekiCounts(mode) && p.board.targetsLeft() > 0)
         return Eval::Win;
     return e;
 }

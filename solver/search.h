@@ -114,8 +114,11 @@ public:
     // passes out of its own lists; a proof still shows them.
     bool passLoses(const Position& p, Mode mode) const
     {
-        return p.toPlay == rules_.owner && !(rules_.liveType && (mode & kSekiWins));
+        return p.toPlay == rules_.owner && !sekiCounts(mode);
     }
+    // Whether targets that survive to the end of the game reach the goal
+    // in `mode`: a life where seki counts.
+    bool sekiCounts(Mode mode) const { return rules_.liveType && (mode & kSekiWins); }
     // Whether the search leaves `move` from p out of its own lists: a pass
     // that loses, or a ko taken in vain (koAfter: the ko point it leaves).
     bool leftOut(const Position& p, Mode mode, int move, int koAfter) const
