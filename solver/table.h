@@ -1,6 +1,9 @@
 // The transposition table of the proof-number search: buckets of four
 // entries, grown by doubling while it stays within its memory bound, then
-// replacing the entry whose subtree cost the least work.
+// replacing the entry whose subtree cost the least work.  On Linux the
+// table grows in place within address space reserved up front, so the
+// bound holds the table alone; elsewhere a growth holds the old slots and
+// the new ones at once.
 #pragma once
 
 #include <cstddef>
@@ -43,14 +46,25 @@ public:
 
 private:
     static constexpr size_t kBucket = 4;  // entries per bucket
+    // Doubles the slots: in place where the space was reserved, else into
+    // a new array.  Every entry stays (its bucket's entries split between
+    // the bucket and its new twin, which nothing else maps to).
     void grow();
+    // Whether a table of `count` slots fits the bound, counting what a
+    // growth to it holds at once.
+    bool fits(size_t count) const;
     struct Free {
-        void operator()(Entry* p) const { std::free(p); }
+        Free() : reserved(0) {}
+        explicit Free(size_t bytes) : reserved(bytes) {}
+        size_t reserved;  // bytes mapped for the table in place, else 0
+        void operator()(Entry* p) const;
     };
     using Slots = std::unique_ptr<Entry[], Free>;
-    // Zeroed slots (key 0: empty); a large table in huge pages where the
-    // system has them.
-    static Slots allocate(size_t count);
+    // Zeroed slots (key 0: empty): `count` of them, in space for `room`
+    // where the system lets the table grow in place (then in huge pages).
+    static Slots allocate(size_t count, size_t room);
+    // Makes slots [from, to) of the reserved space ready (zeroed, touched).
+    static void commit(Entry* slots, size_t from, size_t to);
     Slots slots_;
     size_t count_ = 0;
     size_t mask_ = 0, used_ = 0, limit_ = 0, peak_ = 0, settled_ = 0;
